@@ -1,0 +1,96 @@
+#include "driver/profile_naming.h"
+
+#include "driver/command_line.h"
+#include "driver/sensor_directory.h"
+#include "driver/text.h"
+#include "output/document.h"
+
+namespace quillmeter {
+namespace {
+
+constexpr size_t kMaxItemId = 90;
+constexpr const char kItemProfile[] = "Tessarin.Prf";
+constexpr const char kGlobalProfile[] = "SAP Tessarin.Gbl";
+
+void AppendDefaultExtension(std::string& name) {
+  if (name.size() < 4 || name[name.size() - 4] != '.') name += ".P00";
+}
+
+void SelectGlobalListing(RunState& run) {
+  if (UpperCase(run.profile_name) == "GLOBAL.P00") {
+    run.item_mode = true;
+    run.profile_name = kGlobalProfile;
+  }
+}
+
+}  // namespace
+
+bool NameProfile(RunState& run) {
+  size_t item = run.parameter_string.find("ITEM=");
+  if (item != std::string::npos) {
+    std::string id;
+    for (size_t i = item + 5; i < run.parameter_text.size() && id.size() < kMaxItemId; ++i) {
+      char c = run.parameter_text[i];
+      if (c == ' ' || c == ',') break;
+      id.push_back(c == ':' ? ' ' : c);
+    }
+    run.item_id = id;
+    run.item_mode = true;
+    run.profile_name = kItemProfile;
+  }
+  AppendDefaultExtension(run.profile_name);
+  SelectGlobalListing(run);
+
+  run.output_mode = OutputMode::kExeXml;
+  run.console_trace = run.parameter_string.find_first_of("#@$%") != std::string::npos;
+
+  run.profile_dir.clear();
+  const std::string& name = run.profile_name;
+  for (size_t i = name.size(); i > 1; --i) {
+    if (run.platform.IsPathSeparator(name[i - 1])) {
+      run.profile_dir = name.substr(0, i);
+      run.profile_name = name.substr(i);
+      break;
+    }
+  }
+  SelectGlobalListing(run);
+
+  // A cut name would open another system's profile; refuse it instead.
+  if (run.profile_name.size() > kMaxProfileName || run.profile_dir.size() > kMaxProfileDir) {
+    SetErrorResult(run, "Error 1008: Profile-Name too long !");
+    return false;
+  }
+  return true;
+}
+
+OutputMode SelectedOutputMode(Platform& platform) {
+  static constexpr OutputMode kModes[] = {OutputMode::kVorlind, OutputMode::kQuintara,
+                                          OutputMode::kTalvren, OutputMode::kDrovimo};
+  std::string dir = platform.ExecutableDir();
+  OutputMode mode = OutputMode::kExeXml;
+  if (dir.empty()) return mode;
+  std::string contents, error;
+  for (size_t i = 0; i < std::size(kModes); ++i)
+    if (platform.ReadFile(dir + kModeMarkerFiles[i], &contents, &error)) mode = kModes[i];
+  return mode;
+}
+
+bool OpenProfile(RunState& run) {
+  run.output_mode = SelectedOutputMode(run.platform);
+  bool search = run.output_mode == OutputMode::kExeXml &&
+                run.parameter_string.find('@') == std::string::npos;
+  if (search) return FindSensorDirectory(run);
+
+  run.profile_path = run.profile_dir + run.profile_name;
+  std::string error;
+  if (!run.platform.ReadFile(run.profile_path, &run.profile_contents, &error)) {
+    // The product modes name the whole path; the PRTG mode names the profile.
+    const std::string& shown =
+        run.output_mode == OutputMode::kExeXml ? run.profile_name : run.profile_path;
+    SetErrorResult(run, "Error 1002: Profile " + shown + " is missing...");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quillmeter

@@ -1,0 +1,25 @@
+// Small text helpers shared by the readers of outside text.
+#ifndef QUILLMETER_DRIVER_TEXT_H_
+#define QUILLMETER_DRIVER_TEXT_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmeter {
+
+// ASCII upper case; other bytes are left alone, whatever the locale.
+std::string UpperCase(std::string_view text);
+
+// Splits file contents into lines. A line ends at "\n", "\r\n" or a lone
+// "\r"; the line ends are removed. A last line without an end counts.
+std::vector<std::string> SplitLines(std::string_view contents);
+
+// True when `text` begins with `prefix`.
+inline bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_DRIVER_TEXT_H_

@@ -1,0 +1,110 @@
+#include "output/channel.h"
+
+#include <string>
+
+#include "output/document.h"
+
+namespace quillmeter {
+namespace {
+
+constexpr size_t kNameRoom = 123;
+constexpr size_t kUnitRoom = 123;
+constexpr size_t kValueRoom = 111;
+
+std::string_view DisplayUnit(std::string_view unit) {
+  if (unit.empty()) return "#";
+  if (unit == "PerCent") return "%";
+  if (unit == "TimeResponse") return "mSec";
+  return unit;
+}
+
+// The channel number that Talvren's "CH=" selects, read from the caller's
+// parameter text: at most three characters, up to a comma, leading digits.
+unsigned SelectedChannel(const RunState& run, size_t key_position) {
+  size_t start = key_position + 3;
+  unsigned number = 0;
+  for (size_t i = start; i < start + 3 && i < run.parameter_text.size(); ++i) {
+    char c = run.parameter_text[i];
+    if (c < '0' || c > '9') break;
+    number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  return number;
+}
+
+}  // namespace
+
+std::string SanitizedChannelName(std::string_view name) {
+  std::string sanitized(name);
+  for (char& c : sanitized) {
+    switch (c) {
+      case ' ': case '/': case '\\': case '[': case ']':
+      case '*': case '(': case ')': case ':': case '-':
+        c = '_';
+        break;
+      default:
+        break;
+    }
+  }
+  size_t dot = sanitized.find('.');
+  if (dot != std::string::npos) sanitized[dot] = '_';
+  return sanitized;
+}
+
+void AddChannel(RunState& run, std::string_view name, std::string_view value,
+                std::string_view unit) {
+  name = name.substr(0, kNameRoom);
+  unit = unit.substr(0, kUnitRoom);
+  value = value.substr(0, kValueRoom);
+  ++run.channel_counter;
+  ResultText& result = run.result;
+  switch (run.output_mode) {
+    case OutputMode::kQuintara: {
+      if (run.channel_counter > 10) return;
+      std::string_view key_source =
+          run.item_mode ? std::string_view(run.system_alias).substr(0, kNameRoom) : name;
+      std::string key = SanitizedChannelName(key_source);
+      result.Append("\n\nMessage.");
+      result.Append(key);
+      result.Append(": ");
+      result.Append(name);
+      result.Append(" (");
+      result.Append(DisplayUnit(unit));
+      result.Append(")\nStatistic.");
+      result.Append(key);
+      result.Append(": ");
+      result.Append(value);
+      return;
+    }
+    case OutputMode::kTalvren: {
+      size_t key = run.parameter_string.find("CH=");
+      if (key != std::string::npos) {
+        if (SelectedChannel(run, key) == run.channel_counter) result.Append(value);
+        return;
+      }
+      result.Append("\n> ");
+      result.Append(name);
+      result.Append(": ");
+      result.Append(value);
+      result.Append(" ");
+      result.Append(DisplayUnit(unit));
+      return;
+    }
+    case OutputMode::kExeXml:
+    case OutputMode::kVorlind:
+    case OutputMode::kDrovimo:
+      result.Append("\n<Result><Channel>");
+      AppendElementText(run, name);
+      result.Append("</Channel>");
+      if (!unit.empty()) {
+        result.Append("\n<Unit>Custom</Unit>\n<CustomUnit>");
+        AppendElementText(run, unit);
+        result.Append("</CustomUnit>");
+      }
+      result.Append("\n<Value>");
+      AppendElementText(run, value);
+      result.Append("</Value></Result>\n");
+      return;
+  }
+}
+
+}  // namespace quillmeter

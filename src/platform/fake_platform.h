@@ -1,0 +1,59 @@
+// An in-memory platform for tests: files live in a map, the clock stands
+// still, every call is recorded, and failures can be switched on.
+#ifndef QUILLMETER_PLATFORM_FAKE_PLATFORM_H_
+#define QUILLMETER_PLATFORM_FAKE_PLATFORM_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace quillmeter {
+
+// Thrown by FakePlatform::Exit, so a test sees the exit code of a handler
+// that would end the process.
+struct ExitCalled {
+  int code;
+};
+
+class FakePlatform : public Platform {
+
+ public:
+  bool ReadFile(const std::string& path, std::string* contents,
+                std::string* error) override;
+  bool AtomicReplace(const std::string& path, std::string_view contents,
+                     std::string* error) override;
+  bool RemoveFile(const std::string& path) override;
+  ClockTime Now() override { return now; }
+  std::string ExecutableDir() override { return executable_dir; }
+  std::string ExecutablePath() override { return executable_dir + "quillmeter"; }
+  std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
+                                                    std::string* error) override;
+  char PathSeparator() const override { return '/'; }
+  bool IsPathSeparator(char c) const override { return c == '/'; }
+  std::string PrtgPathFile() const override { return "/PRTG_Path.Txt"; }
+
+  std::map<std::string, std::string> files;
+  ClockTime now{2026, 12, 7, 10, 11, 12};
+  std::string executable_dir = "/opt/quillmeter/";
+
+  // Symbols served per library path; a path not listed fails to load.
+  std::map<std::string, std::map<std::string, void*>> libraries;
+
+  // What the sensor did, in order.
+  std::vector<std::string> reads;
+  std::vector<std::string> replaces;
+  std::vector<std::string> removes;
+  std::vector<std::string> loads;
+
+  // The next AtomicReplace fails and leaves the file as it was.
+  bool fail_next_replace = false;
+
+ protected:
+  void Exit(int code) override { throw ExitCalled{code}; }
+};
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_PLATFORM_FAKE_PLATFORM_H_

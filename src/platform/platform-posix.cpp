@@ -1,0 +1,177 @@
+// POSIX implementation of the platform seam.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+
+#include "platform/platform.h"
+
+namespace quillmeter {
+namespace {
+
+std::string ErrnoText(const std::string& what, const std::string& path) {
+  return what + " " + path + ": " + std::strerror(errno);
+}
+
+class PosixLibrary : public DynamicLibrary {
+ public:
+  explicit PosixLibrary(void* handle) : handle_(handle) {}
+  ~PosixLibrary() override { dlclose(handle_); }
+  void* Symbol(const char* name, std::string* error) override {
+    dlerror();
+    void* symbol = dlsym(handle_, name);
+    if (symbol == nullptr) {
+      const char* text = dlerror();
+      *error = text != nullptr ? text : "symbol not found";
+    }
+    return symbol;
+  }
+
+ private:
+  void* handle_;
+};
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+class PosixPlatform : public Platform {
+ public:
+  bool ReadFile(const std::string& path, std::string* contents,
+                std::string* error) override {
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+      *error = ErrnoText("cannot open", path);
+      return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      *error = "cannot read " + path + ": not a regular file";
+      close(fd);
+      return false;
+    }
+    contents->clear();
+    char buffer[64 * 1024];
+    for (;;) {
+      ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        *error = ErrnoText("cannot read", path);
+        close(fd);
+        return false;
+      }
+      if (n == 0) break;
+      if (contents->size() + static_cast<size_t>(n) > kMaxFileSize) {
+        *error = "cannot read " + path + ": file too large";
+        close(fd);
+        return false;
+      }
+      contents->append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+  }
+
+  bool AtomicReplace(const std::string& path, std::string_view contents,
+                   std::string* error) override {
+    // A name of its own per process and call, so that two scans replacing
+    // the same profile at once never write into each other's temporary.
+    static std::atomic<unsigned> sequence{0};
+    std::string temp = path + ".tmp" + std::to_string(getpid()) + "-" +
+                       std::to_string(sequence++);
+    mode_t mode = 0600;  // The profile holds logon data.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+    if (fd < 0) {
+      *error = ErrnoText("cannot create", temp);
+      return false;
+    }
+    bool ok = WriteAll(fd, contents) && fsync(fd) == 0;
+    if (!ok) *error = ErrnoText("cannot write", temp);
+    if (close(fd) != 0 && ok) {
+      ok = false;
+      *error = ErrnoText("cannot close", temp);
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+      ok = false;
+      *error = ErrnoText("cannot rename onto", path);
+    }
+    if (!ok) unlink(temp.c_str());
+    return ok;
+  }
+
+  bool RemoveFile(const std::string& path) override {
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+  }
+
+  ClockTime Now() override {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return ClockTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                     local.tm_hour,        local.tm_min,     local.tm_sec};
+  }
+
+  std::string ExecutablePath() override {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return std::string();
+    return std::string(buffer, static_cast<size_t>(n));
+  }
+
+  std::string ExecutableDir() override {
+    std::string path = ExecutablePath();
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  }
+
+  std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
+                                              std::string* error) override {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* text = dlerror();
+      *error = text != nullptr ? text : ("cannot load " + path);
+      return nullptr;
+    }
+    return std::make_unique<PosixLibrary>(handle);
+  }
+
+  void Exit(int code) override {
+    std::cout.flush();
+    std::fflush(stdout);
+    std::exit(code);
+  }
+
+  char PathSeparator() const override { return '/'; }
+  std::string PrtgPathFile() const override { return "/PRTG_Path.Txt"; }
+  bool IsPathSeparator(char c) const override { return c == '/'; }
+};
+
+}  // namespace
+
+Platform& SystemPlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+const char* RfcLibraryFileName() { return "librfc32.so"; }
+
+}  // namespace quillmeter

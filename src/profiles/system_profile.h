@@ -1,0 +1,27 @@
+// System profiles: the fixed-column text file that names one SAP system and
+// holds the logon data of its RFC user.
+#ifndef QUILLMETER_PROFILES_SYSTEM_PROFILE_H_
+#define QUILLMETER_PROFILES_SYSTEM_PROFILE_H_
+
+#include <string>
+
+#include "driver/run_state.h"
+
+namespace quillmeter {
+
+// Reads run.profile_contents (the profile at ProfilePath) into run.profile
+// and keeps every line, whole, in run.profile_lines. Returns false with the
+// error result set on the first fault (errors 1003 to 1007).
+bool ReadSystemProfile(RunState& run);
+
+enum class SystemProfileRead { kMissing, kInvalid, kValid };
+
+// The multi-system read: clears run.profile, then reads the profile at
+// `path` into it. kMissing when the file cannot be opened, kInvalid when a
+// field is missing, too short or too long, or the stored password is
+// faulty. Prints nothing and keeps no lines.
+SystemProfileRead ReadProfileForSystem(RunState& run, const std::string& path);
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_PROFILES_SYSTEM_PROFILE_H_
