@@ -97,9 +97,9 @@ bool ParseFailure(const std::string& text, Failure* failure, std::string* error)
     at = end;
   }
   static const std::pair<const char*, FailPoint> kPoints[] = {
-      {"open", FailPoint::kOpen},         {"install", FailPoint::kInstall},
-      {"call", FailPoint::kCall},         {"receive", FailPoint::kReceive},
-      {"handler", FailPoint::kHandler},   {"itcreate", FailPoint::kItCreate},
+      {"open", FailPoint::kOpen},           {"install", FailPoint::kInstall},
+      {"call", FailPoint::kCall},           {"receive", FailPoint::kReceive},
+      {"handler", FailPoint::kHandler},     {"itcreate", FailPoint::kItCreate},
       {"itgetline", FailPoint::kItGetLine}, {"itdelete", FailPoint::kItDelete},
   };
   bool known = false;
@@ -226,15 +226,14 @@ bool ParseDescription(const std::string& text, SimSystem* system, std::string* e
   return true;
 }
 
-std::string FormatField(const FieldValue& value, std::time_t now, std::time_t epoch,
-                        size_t width) {
+std::string FormatField(const FieldValue& value, std::time_t now, std::time_t epoch, size_t width) {
   std::string text;
   if (value.literal) {
     text = value.text;
   } else {
     uint64_t seconds = now > epoch ? static_cast<uint64_t>(now - epoch) : 0;
-    uint64_t growth = seconds != 0 && value.rate > UINT64_MAX / seconds ? UINT64_MAX
-                                                                         : value.rate * seconds;
+    uint64_t growth =
+        seconds != 0 && value.rate > UINT64_MAX / seconds ? UINT64_MAX : value.rate * seconds;
     uint64_t total = value.base > UINT64_MAX - growth ? UINT64_MAX : value.base + growth;
     std::string digits = std::to_string(total);
     for (size_t i = 0; i < digits.size(); ++i) {

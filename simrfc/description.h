@@ -12,7 +12,16 @@
 namespace simrfc {
 
 // Where the system fails on demand.
-enum class FailPoint { kOpen, kInstall, kCall, kReceive, kHandler, kItCreate, kItGetLine, kItDelete };
+enum class FailPoint {
+  kOpen,
+  kInstall,
+  kCall,
+  kReceive,
+  kHandler,
+  kItCreate,
+  kItGetLine,
+  kItDelete
+};
 
 struct Failure {
   FailPoint point;
@@ -24,11 +33,11 @@ struct Failure {
 // One TST04ADA field value: a number that may grow with the clock, or text.
 struct FieldValue {
   bool literal = false;
-  std::string text;       // the literal text
+  std::string text;  // the literal text
   uint64_t base = 0;
-  uint64_t rate = 0;      // per second since the system's epoch
-  bool dotted = false;    // 1.234.567
-  bool left = false;      // left-aligned instead of right-aligned
+  uint64_t rate = 0;    // per second since the system's epoch
+  bool dotted = false;  // 1.234.567
+  bool left = false;    // left-aligned instead of right-aligned
 };
 
 struct St04Line {
@@ -60,8 +69,7 @@ struct SimSystem {
 bool ParseDescription(const std::string& text, SimSystem* system, std::string* error);
 
 // The 26 (or other `width`) characters of a field in its line, at `now`.
-std::string FormatField(const FieldValue& value, std::time_t now, std::time_t epoch,
-                        size_t width);
+std::string FormatField(const FieldValue& value, std::time_t now, std::time_t epoch, size_t width);
 
 // Offset and length of a TST04ADA field by name; false for an unknown name.
 bool St04Field(const std::string& name, size_t* offset, size_t* length);

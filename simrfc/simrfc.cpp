@@ -175,8 +175,8 @@ std::shared_ptr<const SimSystem> FindSystem(const std::string& destination,
   }
   if (!plain) {
     Fail(nullptr, operation, "UNKNOWN_DESTINATION",
-         "This librfc32 is Quillmeter's simulated library and knows no destination " +
-             destination + " (no file " + destination + kDescriptionSuffix +
+         "This librfc32 is Quillmeter's simulated library and knows no destination " + destination +
+             " (no file " + destination + kDescriptionSuffix +
              "). Put SAP's librfc32 in its place to reach real SAP systems.");
     return nullptr;
   }
@@ -246,11 +246,24 @@ std::string SystemInfoRecord(const SimSystem& system) {
     std::string text;
   };
   const Piece pieces[] = {
-      {3, "011"},          {4, "1100"},           {3, "LIT"},        {3, "IE3"},
-      {32, system.destination}, {8, system.host}, {8, system.system_id}, {8, system.system_id},
-      {32, system.host},   {10, system.database}, {4, "700"},        {5, "  390"},
-      {10, "Linux"},       {6, "  3600"},         {1, " "},          {15, "127.0.0.1"},
-      {4, "721"},          {44, ""},
+      {3, "011"},
+      {4, "1100"},
+      {3, "LIT"},
+      {3, "IE3"},
+      {32, system.destination},
+      {8, system.host},
+      {8, system.system_id},
+      {8, system.system_id},
+      {32, system.host},
+      {10, system.database},
+      {4, "700"},
+      {5, "  390"},
+      {10, "Linux"},
+      {6, "  3600"},
+      {1, " "},
+      {15, "127.0.0.1"},
+      {4, "721"},
+      {44, ""},
   };
   std::string record;
   for (const Piece& p : pieces) {
@@ -296,7 +309,8 @@ std::vector<std::string> St04Lines(const SimSystem& system) {
     std::string line(kSt04LineLength, ' ');
     size_t offset = 0, length = 0;
     for (const char* name : {"ROLLBACKS", "LOGPAGES", "LOGWAITS", "QUEUEOVER"})
-      if (St04Field(name, &offset, &length)) Put(line, offset, length, FormatField({}, now, 0, length));
+      if (St04Field(name, &offset, &length))
+        Put(line, offset, length, FormatField({}, now, 0, length));
     for (const auto& [name, value] : l.fields)
       if (St04Field(name, &offset, &length))
         Put(line, offset, length, FormatField(value, now, system.epoch, length));
@@ -400,8 +414,9 @@ RFC_RC Deliver(const SimSystem& system, const std::string& function, RFC_PARAMET
     RFC_PARAMETER& p = importing[i];
     std::string name = EntryName(p.name, p.nlen);
     if (!IsBasicType(p.type) && s.structures.count(p.type) == 0) {
-      Fail(&system, "RfcReceive " + function, "TYPE_NOT_INSTALLED",
-           "Parameter " + name + " has type " + std::to_string(p.type) + ", no installed structure");
+      Fail(
+          &system, "RfcReceive " + function, "TYPE_NOT_INSTALLED",
+          "Parameter " + name + " has type " + std::to_string(p.type) + ", no installed structure");
       return kRfcFailure;
     }
     auto it = answer.importing.find(name);

@@ -52,9 +52,9 @@ int RunSingleSystem(RunState& run) {
 
   std::string refusal;
   if (OpenConnection(run, &refusal) == 0) {
-    SetErrorResult(run, !refusal.empty() ? refusal
-                                         : "Error 1011: RFC-Open for " +
-                                               run.profile.destination + " failed !");
+    SetErrorResult(run, !refusal.empty()
+                            ? refusal
+                            : "Error 1011: RFC-Open for " + run.profile.destination + " failed !");
     return PrintErrorResult(run);
   }
 

@@ -139,8 +139,8 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
   // replaced whole, never written in place.
   if (!run.platform.AtomicReplace(kRfcIniFile, ini, &error)) return 0;
 
-  r.connect_string = "CLIENT=" + p.client + " USER=" + UpperCase(p.user) +
-                     " PASSWD=" + p.password + " LANG=D DEST=" + p.destination;
+  r.connect_string = "CLIENT=" + p.client + " USER=" + UpperCase(p.user) + " PASSWD=" + p.password +
+                     " LANG=D DEST=" + p.destination;
   run.connection = run.rfc->RfcOpenEx(r.connect_string.data(), &r.error);
   LogRfcEvent(run, "RfcOpenEx called");
   return run.connection;

@@ -119,7 +119,12 @@ TEST_F(ConnectionTest, SystemNumberIsItsDecimalValue) {
   const struct {
     const char* text;
     int value;
-  } cases[] = {{"00", 0}, {"07", 7}, {"42", 42}, {" 3", 3}, {"12x", 12}, {"x1", 0},
+  } cases[] = {{"00", 0},
+               {"07", 7},
+               {"42", 42},
+               {" 3", 3},
+               {"12x", 12},
+               {"x1", 0},
                {"99999999999999", 2147483647}};
   for (const auto& c : cases) {
     run.profile.system_number = c.text;
@@ -164,8 +169,7 @@ TEST_F(ConnectionTest, PerDestinationFileOpensThroughConnectString) {
   run.profile.user = "mon";
   EXPECT_EQ(OpenConnection(run), 7u);
   EXPECT_EQ(TheFakeLibrfc().calls, std::vector<std::string>{"RfcOpenEx"});
-  EXPECT_EQ(TheFakeLibrfc().connect_string,
-            "CLIENT=100 USER=MON PASSWD=Secret12 LANG=D DEST=PRD");
+  EXPECT_EQ(TheFakeLibrfc().connect_string, "CLIENT=100 USER=MON PASSWD=Secret12 LANG=D DEST=PRD");
   EXPECT_EQ(platform.replaces, std::vector<std::string>{"SapRfc.ini"});
   EXPECT_EQ(platform.files["SapRfc.ini"], ini);
   EXPECT_EQ(out.str(), "");
@@ -196,12 +200,9 @@ TEST_F(ConnectionTest, ValuesThatWouldInjectConnectStringKeysAreRefused) {
     std::string client, user, password;
     const char* field;
   } cases[] = {
-      {"100 DEST=QAS", "MON", "Secret12", "Client"},
-      {"100", "MON DEST=QAS", "Secret12", "User"},
-      {"100", "MON=X", "Secret12", "User"},
-      {"100", "MON\tX", "Secret12", "User"},
-      {"100", "MON", "Sec ret", "Password"},
-      {"100", "MON", "Sec\nret", "Password"},
+      {"100 DEST=QAS", "MON", "Secret12", "Client"}, {"100", "MON DEST=QAS", "Secret12", "User"},
+      {"100", "MON=X", "Secret12", "User"},          {"100", "MON\tX", "Secret12", "User"},
+      {"100", "MON", "Sec ret", "Password"},         {"100", "MON", "Sec\nret", "Password"},
   };
   for (const auto& c : cases) {
     ResetFakeLibrfc();

@@ -27,7 +27,8 @@ bool reporting = false;
 void QM_RFC_CALL OnRfcError(char* operation) {
   if (reporting_run == nullptr) return;
   std::string_view text;
-  if (operation != nullptr) text = std::string_view(operation, strnlen(operation, kMaxOperationText));
+  if (operation != nullptr)
+    text = std::string_view(operation, strnlen(operation, kMaxOperationText));
   ReportRfcFailure(*reporting_run, text);
 }
 

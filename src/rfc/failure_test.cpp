@@ -135,8 +135,7 @@ TEST_F(FailureTest, UnterminatedErrorFieldsAreCutAtTheirSize) {
   std::memset(&TheFakeLibrfc().last_error, 'K', sizeof(RFC_ERROR_INFO));
   EXPECT_EQ(ExitCodeOf([](RunState& run) { ReportRfcFailure(run, "op"); }), 1);
   EXPECT_NE(out.str().find("key             : " + std::string(33, 'K') + "\n"), std::string::npos);
-  EXPECT_NE(out.str().find("internal status : " + std::string(128, 'K') + "\n"),
-            std::string::npos);
+  EXPECT_NE(out.str().find("internal status : " + std::string(128, 'K') + "\n"), std::string::npos);
 }
 
 TEST_F(FailureTest, LibraryErrorHandlerReportsTheRun) {

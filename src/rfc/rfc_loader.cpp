@@ -11,8 +11,7 @@ namespace {
 // The one place where a symbol address becomes a function pointer. Both
 // have the size of a data pointer on every platform the sensor runs on.
 template <typename Function>
-bool Resolve(DynamicLibrary& module, const char* name, Function* function,
-             std::string* error) {
+bool Resolve(DynamicLibrary& module, const char* name, Function* function, std::string* error) {
   static_assert(sizeof(Function) == sizeof(void*));
   void* address = module.Symbol(name, error);
   if (address == nullptr) return false;
@@ -72,8 +71,8 @@ bool LoadRfcLibrary(RunState& run) {
 
   std::string error;
   if (const char* missing = ResolveOperations(*rfc, &error)) {
-    SetErrorResult(run, "Error 1041: RFC library " + path + " lacks the operation " +
-                            missing + " (" + error + ") !");
+    SetErrorResult(run, "Error 1041: RFC library " + path + " lacks the operation " + missing +
+                            " (" + error + ") !");
     return false;
   }
   run.rfc = std::move(rfc);

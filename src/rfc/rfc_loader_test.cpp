@@ -49,9 +49,9 @@ TEST_F(RfcLoaderTest, MissingLibraryIsError1040WithBothReasons) {
 }
 
 TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
-  for (const char* name : {"RfcEnvironment", "RfcOpen", "RfcOpenEx", "RfcInstallStructure",
-                           "RfcCall", "RfcReceive", "RfcLastError", "RfcClose", "ItCreate",
-                           "ItFill", "ItGetLine", "ItDelete"}) {
+  for (const char* name :
+       {"RfcEnvironment", "RfcOpen", "RfcOpenEx", "RfcInstallStructure", "RfcCall", "RfcReceive",
+        "RfcLastError", "RfcClose", "ItCreate", "ItFill", "ItGetLine", "ItDelete"}) {
     FakePlatform fresh;
     RunState state(fresh, out);
     ServeFakeLibrfc(fresh, kBeside, name);
