@@ -85,6 +85,7 @@ std::string LastTraceMessage(std::string_view contents) {
 
 void RegisterRfcEnvironment(RunState& run) {
   reporting_run = &run;
+  if (run.rfc == nullptr) return;
   run.rfc->environment.errorhandler = OnRfcError;
   run.rfc->environment.allocate = nullptr;
   run.rfc->RfcEnvironment(&run.rfc->environment);
