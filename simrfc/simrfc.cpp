@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,7 +45,8 @@ struct State {
   std::map<RFC_HANDLE, Connection> connections;
   RFC_HANDLE next_handle = 1;
   std::shared_ptr<const SimSystem> current;  // the system opened last
-  std::set<Table*> tables;
+  // Live tables by handle; a handle the library did not give out is refused.
+  std::map<Table*, std::unique_ptr<Table>> tables;
   std::map<RFC_TYPEHANDLE, std::string> structures;
   RFC_TYPEHANDLE next_type = 100;
   RFC_ERROR_INFO last_error{};
@@ -638,9 +638,10 @@ ITAB_H QM_RFC_CALL ItCreate(char* name, unsigned line_length, unsigned occurs, u
          "Internal table " + table_name + " with line length " + std::to_string(line_length));
     return nullptr;
   }
-  Table* table = new Table{table_name, line_length, {}};
-  s.tables.insert(table);
-  return table;
+  auto table = std::make_unique<Table>(Table{table_name, line_length, {}});
+  Table* handle = table.get();
+  s.tables[handle] = std::move(table);
+  return handle;
 }
 
 unsigned QM_RFC_CALL ItFill(ITAB_H handle) {
@@ -676,7 +677,6 @@ int QM_RFC_CALL ItDelete(ITAB_H handle) {
     return 1;
   }
   s.tables.erase(table);
-  delete table;
   return 0;
 }
 
