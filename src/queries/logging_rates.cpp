@@ -104,7 +104,6 @@ std::string_view ProfileLineEnd(const RunState& run) {
 }
 
 void AppendLine(std::string* contents, std::string_view line, std::string_view line_end) {
-  if (line_end == "\r\n" && !line.empty() && line.back() == '\r') line.remove_suffix(1);
   contents->append(line);
   contents->append(line_end);
 }

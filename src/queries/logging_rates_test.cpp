@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/text.h"
 #include "queries/fake_rfc.h"
 
 namespace quillmeter {
@@ -32,22 +33,6 @@ std::string Alm(std::string_view sensor, std::string_view stamp,
   return History("# Alm " + std::string(sensor) + " ", stamp, counters);
 }
 
-// Profile lines as the reader keeps them: without "\n", and with or without
-// a Windows "\r".
-std::vector<std::string> SplitLines(const std::string& text, bool keep_cr) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!keep_cr && !line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
 // The EXEXML document of a run with these figures.
 std::string Document(const std::string& destination, const std::string& summary_figures,
                      const std::vector<std::string>& values) {
@@ -72,10 +57,10 @@ class LoggingRatesTest : public ::testing::Test {
     run.sample_time = "10:11:12";
   }
   RunState& run() { return fake_.run; }
-  void WriteProfile(const std::string& text, bool keep_cr = false) {
+  void WriteProfile(const std::string& text) {
     fake_.platform.files[kPath] = text;
     run().profile_contents = text;
-    run().profile_lines = SplitLines(text, keep_cr);
+    run().profile_lines = SplitLines(text);
   }
   void Serve(std::string_view writes, std::string_view waits, std::string_view rollbacks,
              std::string_view overflows) {
@@ -237,14 +222,11 @@ TEST_F(LoggingRatesTest, FailedRewriteKeepsTheProfileAndReportsError1016) {
 
 TEST_F(LoggingRatesTest, WindowsProfileKeepsItsLineEnds) {
   const std::string head = "Destination:            PRD\r\nClient:                 100\r\n";
-  for (bool keep_cr : {false, true}) {
-    WriteProfile(head + History("# Alg ", "20261207 09:00:00", {100, 5, 7, 1}, "\r\n"), keep_cr);
-    Serve("150", "5", "7", "1");
-    Run();
-    EXPECT_EQ(Profile(), head + History("# Alg ", kToday, {150, 5, 7, 1}, "\r\n") +
-                             History("# Alx ", "20261207 09:00:00", {100, 5, 7, 1}, "\r\n"))
-        << keep_cr;
-  }
+  WriteProfile(head + History("# Alg ", "20261207 09:00:00", {100, 5, 7, 1}, "\r\n"));
+  Serve("150", "5", "7", "1");
+  Run();
+  EXPECT_EQ(Profile(), head + History("# Alg ", kToday, {150, 5, 7, 1}, "\r\n") +
+                           History("# Alx ", "20261207 09:00:00", {100, 5, 7, 1}, "\r\n"));
 }
 
 TEST_F(LoggingRatesTest, QueryFailureLeavesTheProfileAlone) {
@@ -308,7 +290,7 @@ TEST_F(LoggingRatesTest, EveryOutputModeGetsSummaryAndChannels) {
     run.output_mode = c.mode;
     run.parameter_string = run.parameter_text = c.parameters;
     run.profile.destination = "R&D";
-    run.profile_lines = SplitLines(Alg("20261207 09:00:00", {0, 0, 0, 0}), false);
+    run.profile_lines = SplitLines(Alg("20261207 09:00:00", {0, 0, 0, 0}));
     TheFakeRfc().monitor_lines = {MonitorLine("1000", "2", "3", "4")};
     ComputeLoggingRates(run);
     EXPECT_EQ(run.result.str(), c.result) << name;
@@ -379,8 +361,7 @@ TEST_F(ItemModeTest, ItemIdSelectsTheOneFigure) {
     FakeRun fake;
     RunState& run = fake.run;
     PrepareItem(run, c.item);
-    run.profile_lines =
-        SplitLines(Alm(run.item_history_name, "20261207 09:00:00", {100, 5, 7, 1}), false);
+    run.profile_lines = SplitLines(Alm(run.item_history_name, "20261207 09:00:00", {100, 5, 7, 1}));
     TheFakeRfc().monitor_lines = {MonitorLine("150", "6", "9", "4")};
     ComputeLoggingRates(run);
     std::string expected = c.printed == nullptr
