@@ -236,5 +236,114 @@ TEST_F(RfcE2eTest, NoCallLogWithoutSyslog) {
   EXPECT_FALSE(box.Exists("PRD.P00.log"));
 }
 
+class RfcQueryE2eTest : public SensorTest {
+ protected:
+  void SetUp() override {
+    WriteProfile("PRD");
+    RecordLibraryCalls();
+  }
+
+  // Runs a scan of PRD against a system failing as `description` says.
+  SensorResult ScanFailing(const std::string& description) {
+    fs::remove(box.Path("Dev_Rfc.Trc"));
+    RecordLibraryCalls();
+    WriteSystem(ProfileFields{}, description);
+    return RunSensor({"PRD", "@"});
+  }
+
+  static bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+  }
+};
+
+TEST_F(RfcQueryE2eTest, ScanSucceedsThroughEitherOpen) {
+  for (bool connect_string : {false, true}) {
+    if (connect_string) box.WriteFile("SapRfc.PRD", "DEST=PRD\n");
+    box.WriteFile("Dev_Rfc.Trc", "left from an earlier failure\n");
+    WriteSystem();
+    SensorResult r = RunSensor({"PRD", "@"});
+    EXPECT_EQ(r.exit_code, 0) << r.out;
+    EXPECT_NE(r.out.find("<Text>(PRD) Logging: LogWrites=0, WaitBusy=0, RollBacks=0, "
+                         "OverFlows=0</Text>"),
+              std::string::npos)
+        << r.out;
+    EXPECT_FALSE(box.Exists("Dev_Rfc.Trc"));
+    EXPECT_NE(LibraryCalls().find(connect_string ? "RfcOpenEx [" : "RfcOpen destination="),
+              std::string::npos);
+  }
+}
+
+TEST_F(RfcQueryE2eTest, FailedQueriesCarryTheTraceFileHint) {
+  const struct {
+    std::string description;
+    std::string message;
+  } cases[] = {
+      {"fail call GET_CPU_ALL 1",
+       "Error 1014: RFC-Failure raised ! - Call of GET_CPU_ALL in simulated system PRD failed "
+       "(result 1)"},
+      {"fail receive RFC_SYSTEM_INFO 2 NOT_AUTHORIZED",
+       "Error 1012: Exception.: NOT_AUTHORIZED - Receive of RFC_SYSTEM_INFO in simulated system "
+       "PRD failed (result 2)"},
+      {"fail receive RFC_SYSTEM_INFO 3",
+       "Error 1013: Sys-Exception raised ! - Receive of RFC_SYSTEM_INFO in simulated system PRD "
+       "failed (result 3)"},
+      {"fail call ADA_ST04 7",
+       "Error 1015: Other Failure raised ! - Call of ADA_ST04 in simulated system PRD failed "
+       "(result 7)"},
+      {"fail receive ADA_ST04 1\ntrace bare",
+       "Error 1014: RFC-Failure raised ! - Please Check Trace-File !"},
+      {"fail receive ADA_ST04 1\ntrace off",
+       "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
+  };
+  for (const auto& c : cases) {
+    SensorResult r = ScanFailing(c.description + "\n");
+    EXPECT_EQ(r.exit_code, 2) << c.description;
+    EXPECT_TRUE(EndsWith(r.out, ErrorDocument(c.message))) << c.description << ":\n" << r.out;
+    EXPECT_NE(LibraryCalls().find("RfcClose 1\n"), std::string::npos) << c.description;
+  }
+}
+
+TEST_F(RfcQueryE2eTest, LibraryFailuresAbortWithTheLastErrorAndExitCode1) {
+  const struct {
+    const char* description;
+    const char* operation;
+    const char* key;
+  } cases[] = {
+      {"fail install RFCSI", "RfcInstallStructure", "INSTALL_FAILED"},
+      {"fail itcreate TF_CPU_ALL", "ItCreate TF_CPU_ALL", "NO_MEMORY"},
+      {"fail itgetline TF_CPU_ALL", "ItGetLine TF_CPU_ALL", "INVALID_LINE"},
+      {"fail itdelete TF_CPU_ALL", "ItDelete TF_CPU_ALL", "DELETE_FAILED"},
+      {"fail itcreate TST04ADA", "ItCreate TST04ADA", "NO_MEMORY"},
+      {"fail itdelete TST04ADA", "ItDelete TST04ADA", "DELETE_FAILED"},
+      {"fail handler ADA_ST04", "RfcCall ADA_ST04", "SYSTEM_FAILURE"},
+  };
+  for (const auto& c : cases) {
+    SensorResult r = ScanFailing(std::string(c.description) + "\n");
+    EXPECT_EQ(r.exit_code, 1) << c.description;
+    size_t report = r.out.find("RFC error\n");
+    ASSERT_NE(report, std::string::npos) << c.description << ":\n" << r.out;
+    EXPECT_EQ(r.out.substr(report, r.out.find("message ", report) - report),
+              std::string("RFC error\noperation/code  : ") + c.operation +
+                  "\nkey             : " + c.key + "\nstatus          : simulated\n")
+        << c.description;
+    EXPECT_TRUE(EndsWith(r.out, "\n\n* Programm aborted...\n")) << c.description << r.out;
+    EXPECT_EQ(r.out.find("<Prtg>"), std::string::npos) << c.description;
+    EXPECT_NE(LibraryCalls().find("RfcClose 0\n"), std::string::npos) << c.description;
+  }
+}
+
+TEST_F(RfcQueryE2eTest, CallLogFollowsEveryCall) {
+  WriteSystem();
+  RunSensor({"PRD", "@,SYSLOG"});
+  std::string log = box.ReadFile("PRD.P00.log");
+  EXPECT_NE(log.find("\n1 RfcOpen called \n"
+                     "1 RfcCall called \n1 RfcReceive called \n"
+                     "1 RfcCall called \n1 RfcReceive called \n"
+                     "1 RfcCall called \n1 RfcReceive called \n"),
+            std::string::npos)
+      << log;
+}
+
 }  // namespace
 }  // namespace quillmeter
