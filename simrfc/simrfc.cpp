@@ -120,7 +120,8 @@ void WriteTrace(const SimSystem* system, const std::string& operation, const std
   std::FILE* file = std::fopen(kTraceFile, "ab");
   if (file == nullptr) return;
   std::tm t = LocalNow();
-  unsigned thread = 1234;
+  // Four digits put "======> " at column 8, as in the vendor's traces.
+  constexpr unsigned thread = 1234;
   std::fprintf(file, "\n**** ERROR file opened at %04d%02d%02d %02d%02d%02d, simulated librfc32\n",
                t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
   std::fprintf(file, "T:%04u <* %s failed\n", thread, operation.c_str());

@@ -1,5 +1,6 @@
 #include "rfc/connection.h"
 
+#include <algorithm>
 #include <climits>
 #include <string_view>
 

@@ -1,5 +1,6 @@
 #include "rfc/failure.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
