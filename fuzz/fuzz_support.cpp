@@ -1,0 +1,87 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/run.h"
+#include "profiles/password.h"
+
+namespace quillmeter {
+
+std::string ValidProfile() {
+  const std::pair<const char*, std::string> fields[] = {
+      {"Extcompany.:", "ACME"},       {"Destination:", "PRD"},
+      {"Client.....:", "100"},        {"User.......:", "monitor"},
+      {"Password...:", ScramblePassword("Secret12", 3, "xxxxxxxxxxxx")},
+      {"Language...:", "E"},          {"Mode.......:", "R/3"},
+      {"Hostname...:", "sapprd01"},   {"Sysnr......:", "02"},
+      {"Gwhost.....:", "gw01"},       {"Gwservice..:", "sapgw02"},
+  };
+  std::string text;
+  for (const auto& [key, value] : fields) {
+    std::string line = key;
+    line.resize(25, ' ');
+    text += line + value + "\n";
+  }
+  return text;
+}
+
+FuzzRun::FuzzRun() { ResetFakeRfc(); }
+
+int FuzzRun::Run(const std::vector<std::string>& arguments) {
+  RunState run(platform, out);
+  run.arguments = arguments;
+  run.rfc = MakeFakeRfcLibrary();
+  try {
+    return RunSensor(run);
+  } catch (const ExitCalled& exit) {
+    return exit.code;
+  }
+}
+
+std::string RewriteFault(std::string_view original, const FakePlatform& platform,
+                         const std::string& path) {
+  auto it = platform.files.find(path);
+  if (it == platform.files.end()) return "profile " + path + " is gone";
+  return RewriteFault(original, it->second);
+}
+
+void CheckRun(const FuzzRun& run, int exit_code, bool plain_document) {
+  std::string out = run.out.str();
+  if (exit_code < 0 || exit_code > 2)
+    Require("exit code " + std::to_string(exit_code), out);
+  if (!plain_document) return;
+  if (exit_code == 1) {
+    const std::string_view kAborted = "* Programm aborted...\n";
+    if (out.find("RFC error\n") == std::string::npos || out.size() < kAborted.size() ||
+        out.compare(out.size() - kAborted.size(), kAborted.size(), kAborted) != 0)
+      Require("exit code 1 without the RFC failure report", out);
+    return;
+  }
+  Require(DocumentFault(out), out);
+  bool error_document = out.rfind("<Prtg>\n<Error>1</Error>\n<Text>", 0) == 0;
+  if (error_document != (exit_code == 2))
+    Require("exit code " + std::to_string(exit_code) + " does not match the document", out);
+}
+
+void Require(const std::string& fault, std::string_view what) {
+  if (fault.empty()) return;
+  std::fprintf(stderr, "FAULT: %s\nIN: %s\n", fault.c_str(), Printable(what).c_str());
+  std::abort();
+}
+
+std::vector<std::string> SplitInput(const uint8_t* data, size_t size, char separator,
+                                    size_t max_parts) {
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> parts;
+  while (parts.size() + 1 < max_parts) {
+    size_t at = input.find(separator);
+    if (at == std::string_view::npos) break;
+    parts.emplace_back(input.substr(0, at));
+    input.remove_prefix(at + 1);
+  }
+  parts.emplace_back(input);
+  return parts;
+}
+
+}  // namespace quillmeter

@@ -1,0 +1,95 @@
+// What the remote system sends back: the TST04ADA monitor lines and the
+// collection stamp, read against the history lines of the profile. The
+// input is "history lines" NUL "collection stamp" NUL "monitor table"; the
+// table is cut into lines of 860 bytes.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_support.h"
+#include "queries/database_monitor.h"
+#include "queries/logging_rates.h"
+
+namespace quillmeter {
+namespace {
+
+// The counter rule written out independently: blanks and dots dropped
+// (only from fields of four or more characters), then the leading digits;
+// none, or more than 64 bits hold, is 0.
+std::uint64_t ExpectedCounter(std::string_view field) {
+  std::uint64_t value = 0;
+  bool drop = field.size() >= 4;
+  for (char c : field) {
+    if (drop && (c == ' ' || c == '.')) continue;
+    if (c < '0' || c > '9') break;
+    unsigned __int128 next = static_cast<unsigned __int128>(value) * 10 + (c - '0');
+    if (next > UINT64_MAX) return 0;
+    value = static_cast<std::uint64_t>(next);
+  }
+  return value;
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+}  // namespace quillmeter
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace quillmeter;
+  std::vector<std::string> parts = SplitInput(data, size, '\0', 3);
+  parts.resize(3);
+  const std::string& history = parts[0];
+  const std::string& table = parts[2];
+
+  for (size_t start = 0; start < table.size(); start += 26) {
+    std::string_view field = std::string_view(table).substr(start, 26);
+    if (CounterValue(field) != ExpectedCounter(field)) Require("counter misread", field);
+  }
+
+  FuzzRun fuzz;
+  const std::string path = std::string(kSensorDir) + "PRD.P00";
+  const std::string profile = ValidProfile() + history;
+  fuzz.platform.files[path] = profile;
+  FakeRfc& rfc = TheFakeRfc();
+  rfc.last_collection = parts[1];
+  for (size_t start = 0; start < table.size(); start += kMonitorLineLength)
+    rfc.monitor_lines.push_back(table.substr(start, kMonitorLineLength));
+  int code = fuzz.Run({"PRD"});
+  CheckRun(fuzz, code, true);
+  Require(RewriteFault(profile, fuzz.platform, path), profile);
+
+  // A successful scan leaves exactly one history line, of printable text.
+  bool rewritten = std::count(fuzz.platform.replaces.begin(), fuzz.platform.replaces.end(), path);
+  if (code == 0 && rewritten) {
+    const std::string& saved = fuzz.platform.files[path];
+    size_t history_lines = 0;
+    for (size_t start = 0; start < saved.size();) {
+      size_t end = saved.find_first_of("\r\n", start);
+      if (end == std::string::npos) end = saved.size();
+      std::string_view line = std::string_view(saved).substr(start, end - start);
+      if (line.substr(0, 6) == "# Alg ") {
+        ++history_lines;
+        for (char c : line)
+          if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+            Require("history line holds an unprintable byte", saved);
+      }
+      start = end + 1;
+    }
+    if (history_lines != 1) Require("not exactly one history line", saved);
+  }
+  if (code == 0) {
+    std::string out = fuzz.out.str();
+    for (size_t v = out.find("<Value>"); v != std::string::npos; v = out.find("<Value>", v + 1)) {
+      size_t end = out.find("</Value>", v);
+      if (!AllDigits(std::string_view(out).substr(v + 7, end - v - 7)))
+        Require("a channel value is not a number", out);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,49 @@
+// The path file that names the PRTG installation directory: the input is
+// its contents. Profiles lie in the default directory, under a drive and
+// under a directory of their own, so every probe can succeed.
+#include <string>
+
+#include "driver/sensor_directory.h"
+#include "driver/text.h"
+#include "fuzz_support.h"
+
+namespace quillmeter {
+namespace {
+
+void PlaceProfiles(FakePlatform& platform) {
+  for (const char* dir : {kSensorDir, "D:/PRTG Network Monitor/Custom Sensors/ExeXml/",
+                          "/prtg/Custom Sensors/ExeXml/", "/prtg/", "/sensors/exexml/"})
+    platform.files[std::string(dir) + "PRD.P00"] = ValidProfile();
+}
+
+}  // namespace
+}  // namespace quillmeter
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace quillmeter;
+  const std::string path_file(reinterpret_cast<const char*>(data), size);
+
+  {
+    FakePlatform platform;
+    PlaceProfiles(platform);
+    platform.files[platform.PrtgPathFile()] = path_file;
+    std::ostringstream out;
+    RunState run(platform, out);
+    run.profile_name = "PRD.P00";
+    if (FindSensorDirectory(run)) {
+      const std::string& dir = run.profile_dir;
+      if (dir.size() < 7 || UpperCase(dir.substr(dir.size() - 7)) != "EXEXML/" ||
+          run.profile_path != dir + run.profile_name || run.profile_contents != ValidProfile())
+        Require("profile accepted outside an ExeXml directory", run.profile_path);
+    }
+  }
+
+  FuzzRun fuzz;
+  PlaceProfiles(fuzz.platform);
+  fuzz.platform.files[fuzz.platform.PrtgPathFile()] = path_file;
+  int code = fuzz.Run({"PRD"});
+  CheckRun(fuzz, code, true);
+  for (const std::string& path : fuzz.platform.replaces)
+    Require(RewriteFault(ValidProfile(), fuzz.platform, path), path_file);
+  return 0;
+}

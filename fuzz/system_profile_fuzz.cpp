@@ -1,0 +1,39 @@
+// The system profile reader and, through it, the password unscrambler and
+// the history line: the input is the whole profile file.
+#include <algorithm>
+#include <string>
+
+#include "fuzz_support.h"
+#include "profiles/system_profile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace quillmeter;
+  const std::string profile(reinterpret_cast<const char*>(data), size);
+
+  // Both reads take the same lines by the same rules.
+  FakePlatform platform;
+  std::ostringstream out;
+  platform.files["PRD.P00"] = profile;
+  RunState single(platform, out);
+  single.profile_name = "PRD.P00";
+  single.profile_contents = profile;
+  bool read = ReadSystemProfile(single);
+  RunState multi(platform, out);
+  SystemProfileRead kind = ReadProfileForSystem(multi, "PRD.P00");
+  if (read != (kind == SystemProfileRead::kValid))
+    Require("single and multi-system reads disagree", profile);
+  if (read && single.profile.destination != multi.profile.destination)
+    Require("single and multi-system reads found other destinations", profile);
+
+  // The whole scan, in the PRTG sensor directory.
+  FuzzRun fuzz;
+  const std::string path = std::string(kSensorDir) + "PRD.P00";
+  fuzz.platform.files[path] = profile;
+  TheFakeRfc().monitor_lines = {MonitorLine("1.234.567", "12", "3", "0")};
+  int code = fuzz.Run({"PRD"});
+  CheckRun(fuzz, code, true);
+  Require(RewriteFault(profile, fuzz.platform, path), profile);
+  if (std::count(fuzz.platform.replaces.begin(), fuzz.platform.replaces.end(), path) > 1)
+    Require("profile written twice", profile);
+  return 0;
+}
