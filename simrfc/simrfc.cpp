@@ -167,9 +167,15 @@ std::shared_ptr<const SimSystem> FindSystem(const std::string& destination,
   if (plain) {
     std::ifstream in(destination + kDescriptionSuffix, std::ios::binary);
     if (in) {
-      std::vector<char> buffer(kMaxDescriptionSize);
-      in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      text.assign(buffer.data(), static_cast<size_t>(in.gcount()));
+      // Read in small pieces: a zeroed buffer of the whole limit cost every
+      // open a megabyte of page faults.
+      char piece[4096];
+      while (text.size() < kMaxDescriptionSize) {
+        size_t want = std::min(sizeof piece, kMaxDescriptionSize - text.size());
+        in.read(piece, static_cast<std::streamsize>(want));
+        if (in.gcount() <= 0) break;
+        text.append(piece, static_cast<size_t>(in.gcount()));
+      }
     } else {
       plain = false;
     }
