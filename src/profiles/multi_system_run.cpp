@@ -78,7 +78,8 @@ int EndRun(RunState& run, const std::string& message) {
 // A failed query: its message with the trace file's hint.
 int EndRunOnQueryFailure(RunState& run) {
   ScanTraceFile(run);
-  return EndRun(run, run.result.str());
+  std::string message = run.result.str();  // EndRun rebuilds ResultText
+  return EndRun(run, message);
 }
 
 }  // namespace

@@ -173,10 +173,13 @@ void AppendSummaryAndChannels(RunState& run, const LoggingCounters& growth) {
 
 void PrintItemChannel(RunState& run, const LoggingCounters& growth) {
   run.result.Clear();
-  run.item_found = true;
-  for (size_t i = 0; i < kCounters.size(); ++i)
-    if (run.item_id == kCounters[i].channel)
+  // An item that names no figure leaves the system "Not Found".
+  for (size_t i = 0; i < kCounters.size(); ++i) {
+    if (run.item_id == kCounters[i].channel) {
       AddChannel(run, run.system_alias, std::to_string(growth[i]), "");
+      run.item_found = true;
+    }
+  }
   run.out << run.result.str();
   run.result.Clear();
 }
