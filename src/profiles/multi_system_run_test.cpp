@@ -133,6 +133,17 @@ TEST_F(MultiSystemRunTest, MissingProfileCountsOnlyAsASystem) {
   EXPECT_EQ(Opened(), (std::vector<std::string>{"PRD", "QAS"}));
 }
 
+TEST_F(MultiSystemRunTest, UnusableNamesFailWithoutBeingRead) {
+  const std::string long_name = std::string(64, 'L') + ".P00";
+  Put(long_name, Profile("LONG"));
+  ItemProfile(long_name + "#" + std::string("PRD.P00\0x", 9) + "#QAS.P00#");
+  EXPECT_EQ(Scan({"x", "Item=LogWrites"}), 0);
+  EXPECT_EQ(Opened(), std::vector<std::string>{"QAS"});
+  EXPECT_NE(out.str().find("NoSystems=3, Processed=1, Failed=2"), std::string::npos) << out.str();
+  for (const std::string& read : platform.reads)
+    EXPECT_EQ(read.find("LLLL"), std::string::npos) << read;
+}
+
 TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
   struct Case {
     const char* name;
@@ -223,6 +234,19 @@ TEST_F(MultiSystemRunTest, EachSensorReportsGrowthFromItsOwnHistory) {
   EXPECT_NE(qas.find("# Alm SAP Tessarin.Gbl:AB/LogWrites Date=20261207 10:11:12 Writes=95 "),
             std::string::npos)
       << qas;
+}
+
+TEST_F(MultiSystemRunTest, FailedFigureLeavesNoTextBeforeTheSummary) {
+  ItemProfile("PRD.P00#");
+  const std::string profile = File("PRD.P00");
+  platform.fail_next_replace = true;
+  EXPECT_EQ(Scan({"x", "Item=LogWrites", "#"}), 0);
+  EXPECT_EQ(StateOf("PRD.P00"), "Rfc Failure");
+  EXPECT_NE(out.str().find("State=Rfc Failure\n" +
+                           Summary("LogWrites: NoSystems=1, Processed=0, Failed=1")),
+            std::string::npos)
+      << out.str();
+  EXPECT_EQ(File("PRD.P00"), profile);
 }
 
 TEST_F(MultiSystemRunTest, RunEndingFaultFinishesTheOpenedDocument) {
