@@ -174,24 +174,6 @@ TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
   }
 }
 
-TEST_F(MultiSystemRunTest, LabelKindNamesEachChannel) {
-  struct Case {
-    const char* words;
-    const char* channel;
-  } cases[] = {
-      {"", "PRD.P00"},      {",Profile", "PRD.P00"}, {",Alias", "PRD"}, {",Alias,Host", "sapPRD01"},
-      {",Host,Sid", "PRD"},
-  };
-  for (const Case& c : cases) {
-    Put("SAP Tessarin.Gbl", "# GSNG: AB        ::PRD.P00#\n# GSNX: AB        :Item=WaitBusy" +
-                                std::string(c.words) + ",Sensor=\"SAP Quillmeter\"\n");
-    EXPECT_EQ(Scan({"global", "ab"}), 0) << c.words;
-    EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel(c.channel, "0") +
-                             Summary("WaitBusy: NoSystems=1, Processed=1, Failed=0"))
-        << c.words;
-  }
-}
-
 TEST_F(MultiSystemRunTest, UnknownItemIsNotFoundEverywhere) {
   ItemProfile("PRD.P00#QAS.P00#");
   EXPECT_EQ(Scan({"x", "Item=Bogus", "#"}), 0);
@@ -203,37 +185,6 @@ TEST_F(MultiSystemRunTest, UnknownItemIsNotFoundEverywhere) {
             "\n* 10:11:12 QAS.P00, sapQAS01, QAS, 02, 100 State=Not Found\n" +
                 Summary("Bogus: NoSystems=2, Processed=0, Failed=2") +
                 "\n* 10:11:12 SAP Quillmeter now processed...\n");
-}
-
-TEST_F(MultiSystemRunTest, EachSensorReportsGrowthFromItsOwnHistory) {
-  ItemProfile("PRD.P00#QAS.P00#");
-  Put("SAP Tessarin.Gbl",
-      "# GSNG: AB        ::QAS.P00#\n"
-      "# GSNX: AB        :Item=LogWrites,Alias,Sensor=\"SAP Quillmeter\"\n");
-  File("QAS.P00") += "# Alg Date=20261207 08:00:00 Writes=1 WaitBusy=0 RollBacks=0 OverFlows=0\n";
-  Systems()["PRD"].logpages = "1000";
-  Systems()["QAS"].logpages = "50";
-  ASSERT_EQ(Scan({"x", "Item=LogWrites"}), 0);
-  ASSERT_EQ(Scan({"global", "ab"}), 0);
-
-  Systems()["PRD"].logpages = "1500";
-  Systems()["QAS"].logpages = "80";
-  ASSERT_EQ(Scan({"x", "Item=LogWrites"}), 0);
-  EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("PRD.P00", "500") + Channel("QAS.P00", "30") +
-                           Summary("LogWrites: NoSystems=2, Processed=2, Failed=0"));
-  Systems()["QAS"].logpages = "95";
-  ASSERT_EQ(Scan({"global", "ab"}), 0);
-  EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("QAS", "45") +
-                           Summary("LogWrites: NoSystems=1, Processed=1, Failed=0"));
-
-  const std::string& qas = File("QAS.P00");
-  EXPECT_NE(qas.find("# Alg Date=20261207 08:00:00 Writes=1 "), std::string::npos) << qas;
-  EXPECT_NE(qas.find("# Alm Tessarin.Prf/LogWrites Date=20261207 10:11:12 Writes=80 "),
-            std::string::npos)
-      << qas;
-  EXPECT_NE(qas.find("# Alm SAP Tessarin.Gbl:AB/LogWrites Date=20261207 10:11:12 Writes=95 "),
-            std::string::npos)
-      << qas;
 }
 
 TEST_F(MultiSystemRunTest, FailedFigureLeavesNoTextBeforeTheSummary) {
