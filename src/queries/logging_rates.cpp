@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "driver/text.h"
 #include "output/channel.h"
 #include "output/document.h"
 #include "output/formatting.h"
@@ -106,10 +107,6 @@ std::string_view ProfileLineEnd(const RunState& run) {
 void AppendLine(std::string* contents, std::string_view line, std::string_view line_end) {
   contents->append(line);
   contents->append(line_end);
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
 }
 
 // The single-system history: every "# Alg"/"# Alx" line goes, the new
