@@ -19,15 +19,15 @@ void CheckReaders(const std::vector<std::string>& args) {
   RunState run(platform, out);
   run.arguments = args;
   if (!ReadCommandLine(run)) return;
-  if (run.parameter_text.size() > kMaxParameters) Require("parameters too long", run.parameter_text);
+  if (run.parameter_text.size() > kMaxParameters)
+    Require("parameters too long", run.parameter_text);
   if (run.parameter_string != UpperCase(run.parameter_text))
     Require("parameter string is not the upper-case text", run.parameter_string);
   std::string display = ParameterDisplay(run.parameter_text);
   if (display.empty() || display.find('#') != std::string::npos)
     Require("parameter display shows a '#' or nothing", display);
   if (!NameProfile(run)) return;
-  if (run.profile_name.size() > kMaxProfileName ||
-      run.profile_dir.size() > kMaxProfileDir)
+  if (run.profile_name.size() > kMaxProfileName || run.profile_dir.size() > kMaxProfileDir)
     Require("profile name or directory out of bounds", run.profile_dir + run.profile_name);
   if (run.item_id.size() > 90 || run.item_id.find(':') != std::string::npos)
     Require("item id too long or holding ':'", run.item_id);
@@ -61,9 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckRun(fuzz, code, document_mode && !trace);
   for (const std::string& dir : {std::string(kSensorDir), std::string()})
     Require(RewriteFault(ValidProfile(), fuzz.platform, dir + "PRD.P00"), parameters);
-  if (document_mode && trace && code != 1) {
+  if (document_mode && trace && code != 1 &&
+      parameters.find_first_of("\r\n") == std::string::npos) {
     std::string out = fuzz.out.str();
-    Require(DocumentFault(DocumentPart(out)), out);
+    Require(TracedDocumentFault(out), out);
   }
   return 0;
 }

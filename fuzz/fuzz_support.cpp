@@ -10,12 +10,17 @@ namespace quillmeter {
 
 std::string ValidProfile() {
   const std::pair<const char*, std::string> fields[] = {
-      {"Extcompany.:", "ACME"},       {"Destination:", "PRD"},
-      {"Client.....:", "100"},        {"User.......:", "monitor"},
+      {"Extcompany.:", "ACME"},
+      {"Destination:", "PRD"},
+      {"Client.....:", "100"},
+      {"User.......:", "monitor"},
       {"Password...:", ScramblePassword("Secret12", 3, "xxxxxxxxxxxx")},
-      {"Language...:", "E"},          {"Mode.......:", "R/3"},
-      {"Hostname...:", "sapprd01"},   {"Sysnr......:", "02"},
-      {"Gwhost.....:", "gw01"},       {"Gwservice..:", "sapgw02"},
+      {"Language...:", "E"},
+      {"Mode.......:", "R/3"},
+      {"Hostname...:", "sapprd01"},
+      {"Sysnr......:", "02"},
+      {"Gwhost.....:", "gw01"},
+      {"Gwservice..:", "sapgw02"},
   };
   std::string text;
   for (const auto& [key, value] : fields) {
@@ -48,8 +53,7 @@ std::string RewriteFault(std::string_view original, const FakePlatform& platform
 
 void CheckRun(const FuzzRun& run, int exit_code, bool plain_document) {
   std::string out = run.out.str();
-  if (exit_code < 0 || exit_code > 2)
-    Require("exit code " + std::to_string(exit_code), out);
+  if (exit_code < 0 || exit_code > 2) Require("exit code " + std::to_string(exit_code), out);
   if (!plain_document) return;
   if (exit_code == 1) {
     const std::string_view kAborted = "* Programm aborted...\n";
@@ -59,7 +63,7 @@ void CheckRun(const FuzzRun& run, int exit_code, bool plain_document) {
     return;
   }
   Require(DocumentFault(out), out);
-  bool error_document = out.rfind("<Prtg>\n<Error>1</Error>\n<Text>", 0) == 0;
+  bool error_document = out.find("<Error>1</Error>") != std::string::npos;
   if (error_document != (exit_code == 2))
     Require("exit code " + std::to_string(exit_code) + " does not match the document", out);
 }

@@ -35,8 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string exception = trace.substr(0, trace.find('\n'));
   switch (data[0] % 4) {
     case 0: rfc.call_result = 1; break;
-    case 1: rfc.receive_result = 2; rfc.exception_name = exception.c_str(); break;
-    case 2: rfc.receive_result = 3; rfc.exception_name = exception.c_str(); break;
+    case 1:
+      rfc.receive_result = 2;
+      rfc.exception_name = exception.c_str();
+      break;
+    case 2:
+      rfc.receive_result = 3;
+      rfc.exception_name = exception.c_str();
+      break;
     case 3: rfc.receive_result = static_cast<RFC_RC>(data[0]); break;
   }
   int code = fuzz.Run({"PRD"});

@@ -14,15 +14,21 @@ namespace quillmeter {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// What a case puts in the sandbox, over a valid PRD.P00 and PRD.simrfc.
+struct Inputs {
+  std::map<std::string, std::string> files = {};
+  std::vector<std::string> args = {};         // none: PRD @
+  std::vector<std::string> directories = {};  // made in place of files
+  std::vector<std::string> unreadable = {};   // mode 000, the sensor runs as nobody
+};
 
 struct BadInput {
   std::string name;
-  std::map<std::string, std::string> files;  // over a valid PRD.P00 and PRD.simrfc
-  std::vector<std::string> args;         // none: PRD @
-  std::vector<std::string> directories;  // made in place of files
-  std::vector<std::string> unreadable;   // mode 000, the sensor runs as nobody
-  int exit_code = 0;
+  int exit_code;
   std::string answer;  // a text the answer holds
+  Inputs inputs;
 };
 
 void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
@@ -57,114 +63,123 @@ std::string ProfileWith(const std::string& key, const std::string& value) {
   return text.replace(at + 25, end - at - 25, value);
 }
 
+const std::string kListing = "SAP Tessarin.Gbl";
+const std::string kAllocation = "# GSNX: AB         Item=LogWrites,Sensor=\"SAP Quillmeter\"\n";
+const std::vector<std::string> kGlobal = {"global", "ab", "@"};
 const std::string kFailingQuery = "fail call ADA_ST04\ntrace off\n";
 const std::string kLogging = "Logging: LogWrites=0";
 
+// clang-format off
 std::vector<BadInput> Cases() {
   const std::string mb(1 << 20, 'x');
-  const std::string system = "client 100\nuser monitor\npassword Secret12\n";
+  const std::string failing = "client 100\nuser monitor\npassword Secret12\n" + kFailingQuery;
+  const std::vector<std::string> item = {"x", "ITEM=LogWrites", "@"};
   return {
-      {"EmptyProfile", {{"PRD.P00", ""}}, {}, {}, {}, 2, "Error 1006: Username"},
-      {"GarbageProfile", {{"PRD.P00", Garbage(8192, 1)}}, {}, {}, {}, 2, "Error 100"},
-      {"GarbageAfterTheKeys", {{"PRD.P00", Profile() + Garbage(8192, 2)}}, {}, {}, {}, 0,
-       kLogging},
-      {"NulInsideLines",
-       {{"PRD.P00", ProfileWith("Extcompany", std::string("AC\0ME", 5)) +
-                        std::string("# note\0 with NUL\n", 17)}},
-       {}, {}, {}, 0, kLogging},
-      {"NulInsideStoredPassword",
-       {{"PRD.P00", ProfileWith("Password...:", std::string(12, '\0') + "012345678901")}},
-       {}, {}, {}, 2, "Error 1004: Invalid Password"},
-      {"OneMegabyteLine", {{"PRD.P00", Profile({"\n"}, "# " + mb + "\n")}}, {}, {}, {}, 0,
-       kLogging},
-      {"OneMegabyteProfileWithoutLineEnd", {{"PRD.P00", mb}}, {}, {}, {}, 2,
-       "Error 1006: Username"},
-      {"OneMegabyteValue", {{"PRD.P00", ProfileWith("Destination:", mb)}}, {}, {}, {}, 2,
-       "Error 1003: Invalid Parameter(s)"},
-      {"MixedLineEnds", {{"PRD.P00", Profile({"\n", "\r\n", "\r"}, "# end\r\n\n\r")}}, {}, {}, {},
-       0, kLogging},
-      {"NonAsciiText",
-       {{"PRD.P00", ProfileWith("Extcompany.:", "M\xfcller \xc3\xa9t\xc3\xa9 \xe2\x82\xac") +
-                        "# \xff\xfe\xc0\xaf\n"}},
-       {}, {}, {}, 0, kLogging},
-      {"NonAsciiDestination",
-       {{"PRD.P00", ProfileWith("Destination:", "PR\xc4<&")}}, {}, {}, {}, 2,
-       "Error 1011: RFC-Open for PR?&lt;&amp; failed !"},
-      {"ProfileIsADirectory", {}, {}, {"PRD.P00"}, {}, 2, "Error 1002: Profile PRD.P00"},
-      {"UnreadableProfile", {}, {}, {}, {"PRD.P00"}, 2, "Error 1002: Profile PRD.P00"},
-      {"LongProfileName", {}, {std::string(10000, 'p'), "@"}, {}, {}, 2,
-       "Error 1008: Profile-Name too long !"},
-      {"LongParameterWord", {}, {"PRD", "@" + std::string(9999, 'w')}, {}, {}, 2,
-       "Error 1009: Parameters too long !"},
-      {"LongItem", {}, {"PRD", "@", "ITEM=" + std::string(9995, 'i')}, {}, {}, 2,
-       "Error 1009: Parameters too long !"},
-      {"NonAsciiArguments", {}, {"PR\xc3\xa9<\n", "@\xff"}, {}, {}, 2,
-       "Error 1002: Profile PR\xc3\xa9&lt;?.P00"},
-      {"UnreadableSapRfc", {{"SapRfc.PRD", "DEST=PRD\n"}}, {}, {}, {"SapRfc.PRD"}, 0,
-       kLogging},
-      {"GarbageSapRfc", {{"SapRfc.PRD", Garbage(4096, 3) + mb}}, {}, {}, {}, 0, kLogging},
-      {"SapRfcIsADirectory", {}, {}, {"SapRfc.PRD"}, {}, 0, kLogging},
-      {"MissingTraceFile", {{"PRD.simrfc", system + kFailingQuery}}, {}, {}, {}, 2,
-       "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
-      {"UnreadableTraceFile", {{"PRD.simrfc", system + kFailingQuery}, {"Dev_Rfc.Trc", ""}},
-       {}, {}, {"Dev_Rfc.Trc"}, 2, "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
-      {"TraceFileIsADirectory", {{"PRD.simrfc", system + kFailingQuery}}, {}, {"Dev_Rfc.Trc"},
-       {}, 2, "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
-      {"GarbageTraceFile",
-       {{"PRD.simrfc", system + kFailingQuery}, {"Dev_Rfc.Trc", Garbage(8192, 4)}}, {}, {}, {},
-       2, "Error 1014: RFC-Failure raised ! - "},
-      {"OneMegabyteTraceLine",
-       {{"PRD.simrfc", system + kFailingQuery}, {"Dev_Rfc.Trc", "ERROR       " + mb + "\r\n"}},
-       {}, {}, {}, 2, "Error 1014: RFC-Failure raised ! - " + std::string(87, 'x') + "<"},
-      {"TraceFileDirectoryAfterSuccess", {}, {}, {"Dev_Rfc.Trc"}, {}, 0, kLogging},
+      {"EmptyProfile", 2, "Error 1006: Username", {.files = {{"PRD.P00", ""}}}},
+      {"GarbageProfile", 2, "Error 100", {.files = {{"PRD.P00", Garbage(8192, 1)}}}},
+      {"GarbageAfterTheKeys", 0, kLogging,
+       {.files = {{"PRD.P00", Profile() + Garbage(8192, 2)}}}},
+      {"NulInsideLines", 0, kLogging,
+       {.files = {{"PRD.P00", ProfileWith("Extcompany", "AC\0ME"s) + "# note\0 NUL\n"s}}}},
+      {"NulInsideStoredPassword", 2, "Error 1004: Invalid Password",
+       {.files = {{"PRD.P00", ProfileWith("Password...:", std::string(12, '\0') + "0123")}}}},
+      {"OneMegabyteLine", 0, kLogging, {.files = {{"PRD.P00", Profile({"\n"}, mb + "\n")}}}},
+      {"OneMegabyteWithoutLineEnd", 2, "Error 1006: Username", {.files = {{"PRD.P00", mb}}}},
+      {"OneMegabyteValue", 2, "Error 1003: Invalid Parameter(s)",
+       {.files = {{"PRD.P00", ProfileWith("Destination:", mb)}}}},
+      {"MixedLineEnds", 0, kLogging,
+       {.files = {{"PRD.P00", Profile({"\n", "\r\n", "\r"}, "# end\r\n\n\r")}}}},
+      {"NonAsciiText", 0, kLogging,
+       {.files = {{"PRD.P00", ProfileWith("Extcompany.:", "M\xfcller \xc3\xa9t\xe2\x82\xac") +
+                                  "# \xff\xfe\xc0\xaf\n"}}}},
+      {"NonAsciiDestination", 2, "Error 1011: RFC-Open for PR?&lt;&amp; failed !",
+       {.files = {{"PRD.P00", ProfileWith("Destination:", "PR\xc4<&")}}}},
+      {"ProfileIsADirectory", 2, "Error 1002: Profile PRD.P00", {.directories = {"PRD.P00"}}},
+      {"UnreadableProfile", 2, "Error 1002: Profile PRD.P00", {.unreadable = {"PRD.P00"}}},
+      {"LongProfileName", 2, "Error 1008: Profile-Name too long !",
+       {.args = {std::string(10000, 'p'), "@"}}},
+      {"LongParameterWord", 2, "Error 1009: Parameters too long !",
+       {.args = {"PRD", "@" + std::string(9999, 'w')}}},
+      {"LongItem", 2, "Error 1009: Parameters too long !",
+       {.args = {"PRD", "@", "ITEM=" + std::string(9995, 'i')}}},
+      {"NonAsciiArguments", 2, "Error 1002: Profile PR\xc3\xa9&lt;?.P00",
+       {.args = {"PR\xc3\xa9<\n", "@\xff"}}},
+      {"UnreadableSapRfc", 0, kLogging,
+       {.files = {{"SapRfc.PRD", "DEST=PRD\n"}}, .unreadable = {"SapRfc.PRD"}}},
+      {"GarbageSapRfc", 0, kLogging, {.files = {{"SapRfc.PRD", Garbage(4096, 3) + mb}}}},
+      {"SapRfcIsADirectory", 0, kLogging, {.directories = {"SapRfc.PRD"}}},
+      {"MissingTraceFile", 2, "Error 1014: RFC-Failure raised ! - Look for Trace-File",
+       {.files = {{"PRD.simrfc", failing}}}},
+      {"UnreadableTraceFile", 2, "Error 1014: RFC-Failure raised ! - Look for Trace-File",
+       {.files = {{"PRD.simrfc", failing}, {"Dev_Rfc.Trc", ""}}, .unreadable = {"Dev_Rfc.Trc"}}},
+      {"TraceFileIsADirectory", 2, "Error 1014: RFC-Failure raised ! - Look for Trace-File",
+       {.files = {{"PRD.simrfc", failing}}, .directories = {"Dev_Rfc.Trc"}}},
+      {"GarbageTraceFile", 2, "Error 1014: RFC-Failure raised ! - ",
+       {.files = {{"PRD.simrfc", failing}, {"Dev_Rfc.Trc", Garbage(8192, 4)}}}},
+      {"OneMegabyteTraceLine", 2,
+       "Error 1014: RFC-Failure raised ! - " + std::string(87, 'x') + "<",
+       {.files = {{"PRD.simrfc", failing}, {"Dev_Rfc.Trc", "ERROR       " + mb + "\r\n"}}}},
+      {"TraceFileIsADirectoryAfterSuccess", 0, kLogging, {.directories = {"Dev_Rfc.Trc"}}},
+      {"EmptyListing", 2, "Error 1030: Global Sensor ab",
+       {.files = {{kListing, ""}}, .args = kGlobal}},
+      {"GarbageListing", 2, "Error 10", {.files = {{kListing, Garbage(8192, 5)}}, .args = kGlobal}},
+      {"ListingWithNulAndMixedLineEnds", 0, "NoSystems=2, Processed=1, Failed=1",
+       {.files = {{kListing, "# GSNG: AB        \0\0PRD.P00#\r# GSNG: AB          PRD\0.P00#\r\n"s +
+                                 kAllocation}},
+        .args = kGlobal}},
+      {"OneMegabyteListingLine", 2, "Error 1027: Global Server Listing too long...",
+       {.files = {{kListing, "# GSNG: AB          " + mb + "\n" + kAllocation}}, .args = kGlobal}},
+      {"OneMegabyteAllocation", 2, "Error 1028: Sensor-Allocation too long...",
+       {.files = {{kListing, "# GSNX: AB         Item=" + mb + ",Sensor=\"SAP Quillmeter\""}},
+        .args = kGlobal}},
+      {"NonAsciiListNames", 0, "NoSystems=2, Processed=0, Failed=0",
+       {.files = {{kListing, "# GSNG: AB          PR\xc3\x84<&.P00#\xff\xfe#\n" + kAllocation}},
+        .args = kGlobal}},
+      {"ListingIsADirectory", 2, "Error 1002: Profile SAP Tessarin.Gbl is missing...",
+       {.args = kGlobal, .directories = {kListing}}},
+      {"UnreadableItemProfile", 2, "Error 1002: Profile Tessarin.Prf is missing...",
+       {.files = {{"Tessarin.Prf", "# Gsng: xxxxxxxxxxxxPRD.P00#\n"}}, .args = item,
+        .unreadable = {"Tessarin.Prf"}}},
+      {"GarbageItemProfile", 2, "Error 1027: Global Server Listing too long...",
+       {.files = {{"Tessarin.Prf", Garbage(8192, 6) + "\n# Gsng: " + mb}}, .args = item}},
   };
 }
+// clang-format on
 
 // Empty when `out` is the answer of a run ending with `exit_code`: the RFC
-// failure report for 1, otherwise one document with at most console trace
-// lines ("* ...") and blank lines around it.
+// failure report for 1, otherwise one document, with the console trace.
 std::string AnswerFault(const std::string& out, int exit_code) {
   if (exit_code == 1)
     return out.find("RFC error\n") != std::string::npos ? "" : "no RFC failure report";
-  std::string_view document = DocumentPart(out);
-  if (document.empty()) return "no document";
-  std::string fault = DocumentFault(document);
+  std::string fault = TracedDocumentFault(out);
   if (!fault.empty()) return fault;
-  if ((document.rfind("<Prtg>\n<Error>1</Error>", 0) == 0) != (exit_code == 2))
-    return "the document does not match the exit code";
-  size_t start = static_cast<size_t>(document.data() - out.data());
-  std::string rest = out.substr(0, start) + "\n" + out.substr(start + document.size());
-  for (size_t at = 0; at < rest.size();) {
-    size_t end = rest.find('\n', at);
-    if (end == std::string::npos) end = rest.size();
-    if (end > at && rest.compare(at, 2, "* ") != 0) return "text outside the document";
-    at = end + 1;
-  }
-  return "";
+  bool error = out.find("<Error>1</Error>") != std::string::npos;
+  return error == (exit_code == 2) ? "" : "the document does not match the exit code";
 }
 
 class BadInputE2eTest : public SensorTest, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(BadInputE2eTest, AnswersPrtgAndNeverRewritesWhatItCouldNotRead) {
   const BadInput& c = GetParam();
+  const Inputs& inputs = c.inputs;
   box.WriteFile("PRD.P00", Profile());
   WriteSystem();
-  for (const auto& [name, contents] : c.files) box.WriteFile(name, contents);
-  for (const std::string& name : c.directories) {
+  for (const auto& [name, contents] : inputs.files) box.WriteFile(name, contents);
+  for (const std::string& name : inputs.directories) {
     fs::remove(box.Path(name));
     fs::create_directories(box.Path(name));
   }
   const std::string profile_before = box.ReadFile("PRD.P00");
 
   RunOptions options;
-  if (!c.unreadable.empty()) {
+  if (!inputs.unreadable.empty()) {
     box.GiveToChildUser();
-    for (const std::string& name : c.unreadable) chmod(box.Path(name).c_str(), 0);
+    for (const std::string& name : inputs.unreadable) chmod(box.Path(name).c_str(), 0);
     options.unprivileged = true;
   }
-  SensorResult r = RunSensor(c.args.empty() ? std::vector<std::string>{"PRD", "@"} : c.args,
-                             options);
-  for (const std::string& name : c.unreadable) chmod(box.Path(name).c_str(), 0644);
+  SensorResult r =
+      RunSensor(inputs.args.empty() ? std::vector<std::string>{"PRD", "@"} : inputs.args, options);
+  for (const std::string& name : inputs.unreadable) chmod(box.Path(name).c_str(), 0644);
 
   EXPECT_EQ(r.exit_code, c.exit_code) << r.out << r.err;
   EXPECT_EQ(AnswerFault(r.out, r.exit_code), "") << Printable(r.out, 2000);

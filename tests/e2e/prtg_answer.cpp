@@ -27,17 +27,18 @@ bool KnownElement(std::string_view name) {
 // the product's escaping so that the check does not share its faults.
 size_t Utf8Length(std::string_view text, size_t i) {
   unsigned char lead = static_cast<unsigned char>(text[i]);
-  size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                                  : lead >= 0xE0 && lead <= 0xEF ? 3
-                                  : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                 : 0;
+  size_t length = lead < 0x80                    ? 1
+                  : lead >= 0xC2 && lead <= 0xDF ? 2
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 0;
   if (length == 0 || i + length > text.size()) return 0;
   for (size_t k = 1; k < length; ++k)
     if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
   unsigned char second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
-  if (lead == 0xE0 && second < 0xA0) return 0;  // overlong
+  if (lead == 0xE0 && second < 0xA0) return 0;   // overlong
   if (lead == 0xED && second >= 0xA0) return 0;  // surrogate
-  if (lead == 0xF0 && second < 0x90) return 0;  // overlong
+  if (lead == 0xF0 && second < 0x90) return 0;   // overlong
   if (lead == 0xF4 && second >= 0x90) return 0;  // beyond U+10FFFF
   return length;
 }
@@ -62,9 +63,11 @@ std::vector<std::string> KeptLines(std::string_view text) {
 }  // namespace
 
 std::string DocumentFault(std::string_view out) {
-  if (!StartsWith(out, "<Prtg>") && !StartsWith(out, "\n<Prtg>\n"))
+  // Line ends around the root element are whitespace, which XML allows.
+  std::string_view trimmed = out.substr(0, out.find_last_not_of('\n') + 1);
+  if (!StartsWith(trimmed.substr(trimmed.find_first_not_of('\n')), "<Prtg>"))
     return "does not start with <Prtg>";
-  if (!EndsWith(out, "</Prtg>\n")) return "does not end with </Prtg>";
+  if (!EndsWith(trimmed, "</Prtg>")) return "does not end with </Prtg>";
   std::vector<std::string_view> open;
   size_t documents = 0;
   size_t text_length = 0;
@@ -122,6 +125,24 @@ std::string_view DocumentPart(std::string_view out) {
   size_t end = out.rfind("</Prtg>\n");
   if (start == std::string_view::npos || end == std::string_view::npos || end < start) return {};
   return out.substr(start, end + 8 - start);
+}
+
+std::string TracedDocumentFault(std::string_view out) {
+  std::string kept;
+  for (size_t start = 0; start < out.size();) {
+    size_t end = out.find('\n', start);
+    end = end == std::string_view::npos ? out.size() : end + 1;
+    std::string_view line = out.substr(start, end - start);
+    if (!StartsWith(line, "* ")) kept.append(line);
+    start = end;
+  }
+  std::string_view document = DocumentPart(kept);
+  if (document.empty()) return "no document";
+  size_t at = static_cast<size_t>(document.data() - kept.data());
+  for (size_t i = 0; i < kept.size(); ++i)
+    if ((i < at || i >= at + document.size()) && kept[i] != '\n')
+      return "text outside the document";
+  return DocumentFault(document);
 }
 
 std::string RewriteFault(std::string_view original, std::string_view rewritten) {

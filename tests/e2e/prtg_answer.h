@@ -9,8 +9,8 @@
 
 namespace quillmeter {
 
-// Empty when `out` is exactly one PRTG document as the sensor writes it:
-// "<Prtg>" or "\n<Prtg>\n" first, "</Prtg>\n" last, known elements only,
+// Empty when `out` is exactly one PRTG document: "<Prtg>" first and
+// "</Prtg>" last but for line ends around them, known elements only,
 // and element text escaped, valid UTF-8, without control characters and
 // within PRTG's 2000 characters. Otherwise says what is wrong.
 std::string DocumentFault(std::string_view out);
@@ -18,6 +18,11 @@ std::string DocumentFault(std::string_view out);
 // The document in `out` with console trace lines around it: from the first
 // "<Prtg>" to the end of the last "</Prtg>\n"; empty when there is none.
 std::string_view DocumentPart(std::string_view out);
+
+// Empty when `out` with its console trace lines (those starting "* ")
+// taken out is one document as DocumentFault wants it, with at most blank
+// lines around it.
+std::string TracedDocumentFault(std::string_view out);
 
 // Empty when `rewritten` holds every line of `original` other than history
 // lines ("# Alg ", "# Alx ", "# Alm "), whole and in order, whatever the
