@@ -220,6 +220,18 @@ TEST_F(LoggingRatesTest, FailedRewriteKeepsTheProfileAndReportsError1016) {
   EXPECT_TRUE(TheFakeRfc().live_tables.empty());
 }
 
+TEST_F(LoggingRatesTest, ProfileThatCannotBeReadAgainIsNotRewritten) {
+  WriteProfile(kProfile + Alg("20261207 09:00:00", {100, 5, 7, 1}));
+  // Gone or unreadable by the time the sample is to be saved.
+  fake_.platform.files.erase(kPath);
+  Serve("150", "5", "7", "1");
+  EXPECT_EQ(Run(), kRfcOk);
+  EXPECT_FALSE(run().run_ok);
+  EXPECT_EQ(run().result.str(), "Error 1016: ReWriting of Profile PRD.P00 failed !");
+  EXPECT_EQ(Writes(), 0u);
+  EXPECT_EQ(fake_.platform.files.count(kPath), 0u);
+}
+
 TEST_F(LoggingRatesTest, WindowsProfileKeepsItsLineEnds) {
   const std::string head = "Destination:            PRD\r\nClient:                 100\r\n";
   WriteProfile(head + History("# Alg ", "20261207 09:00:00", {100, 5, 7, 1}, "\r\n"));
@@ -290,7 +302,8 @@ TEST_F(LoggingRatesTest, EveryOutputModeGetsSummaryAndChannels) {
     run.output_mode = c.mode;
     run.parameter_string = run.parameter_text = c.parameters;
     run.profile.destination = "R&D";
-    run.profile_lines = SplitLines(Alg("20261207 09:00:00", {0, 0, 0, 0}));
+    run.profile_contents = fake.platform.files[kPath] = Alg("20261207 09:00:00", {0, 0, 0, 0});
+    run.profile_lines = SplitLines(run.profile_contents);
     TheFakeRfc().monitor_lines = {MonitorLine("1000", "2", "3", "4")};
     ComputeLoggingRates(run);
     EXPECT_EQ(run.result.str(), c.result) << name;
@@ -371,7 +384,9 @@ TEST_F(ItemModeTest, ItemIdSelectsTheOneFigure) {
     FakeRun fake;
     RunState& run = fake.run;
     PrepareItem(run, c.item);
-    run.profile_lines = SplitLines(Alm(run.item_history_name, "20261207 09:00:00", {100, 5, 7, 1}));
+    run.profile_contents = fake.platform.files[kPath] =
+        Alm(run.item_history_name, "20261207 09:00:00", {100, 5, 7, 1});
+    run.profile_lines = SplitLines(run.profile_contents);
     TheFakeRfc().monitor_lines = {MonitorLine("150", "6", "9", "4")};
     ComputeLoggingRates(run);
     std::string expected = c.printed == nullptr
