@@ -20,6 +20,10 @@ add_test(NAME WindowsImports.RuntimeDllsAreRejected
                  -DEXPECT_REJECTED=libstdc++-6.dll,libgcc_s_seh-1.dll
                  -P ${CMAKE_CURRENT_LIST_DIR}/check-imports.cmake)
 
+if(QUILLMETER_BUILD_TESTS AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/windows ${PROJECT_BINARY_DIR}/tests/windows)
+endif()
+
 get_filename_component(quillmeter_emulator "${CMAKE_CROSSCOMPILING_EMULATOR}" NAME)
 if(quillmeter_emulator STREQUAL "wine-run.sh")
   add_test(NAME WinePrefix.Boot COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --prefix)
