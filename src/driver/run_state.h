@@ -70,6 +70,9 @@ struct RunState {
   char label_kind = '1';      // LabelKind
   bool item_found = false;    // ItemFound: "X" when true, "." otherwise
   std::string system_alias;   // SystemAlias: the channel name of a system
+  // Names this multi-system sensor in the history line it keeps in each
+  // system's profile ("# Alm <name> Date=..."), e.g. "Tessarin.Prf/LogWrites".
+  std::string item_history_name;
 };
 
 // The local time of day as HH:MM:SS.

@@ -15,7 +15,8 @@ namespace quillmeter {
 RFC_RC ReadCollectionTime(RunState& run);
 
 // Turns a last-collection text ("Wed Jun  1 09:05:07 2011") into SampleDate
-// (YYYYMMDD) and SampleTime (HH:MM:SS).
+// (YYYYMMDD, century always "20") and SampleTime (HH:MM:SS). An unknown
+// month name leaves its letters; a byte that is not printable becomes "?".
 void TakeCollectionTime(RunState& run, std::string_view last_collection);
 
 }  // namespace quillmeter

@@ -1,0 +1,248 @@
+#include "profiles/system_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "driver/run.h"
+#include "driver/text.h"
+#include "platform/fake_platform.h"
+#include "profiles/password.h"
+
+namespace quillmeter {
+namespace {
+
+// One profile line: the key, blanks up to column 25, the value.
+std::string Line(const std::string& key, const std::string& value) {
+  return key + std::string(13, ' ') + value;
+}
+
+const std::string kStoredSecret = ScramblePassword("Secret12", 3, "abcdefghijkl");
+
+// A complete profile; `change` replaces (or with "" drops) lines by key, and
+// `extra` is appended.
+std::string Profile(const std::map<std::string, std::string>& change = {},
+                    const std::string& extra = "", const std::string& eol = "\n") {
+  const std::pair<std::string, std::string> lines[] = {
+      {"Extcompany.:", Line("Extcompany.:", "Tessarin AG")},
+      {"Destination:", Line("Destination:", "PRD")},
+      {"Client.....:", Line("Client.....:", "100")},
+      {"User.......:", Line("User.......:", "rfcmon")},
+      {"Password...:", Line("Password...:", kStoredSecret)},
+      {"Language...:", Line("Language...:", "E")},
+      {"Mode.......:", Line("Mode.......:", "ASHOST")},
+      {"Hostname...:", Line("Hostname...:", "sapprd01")},
+      {"Sysnr......:", Line("Sysnr......:", "00")},
+      {"Gwhost.....:", Line("Gwhost.....:", "sapgw01")},
+      {"Gwservice..:", Line("Gwservice..:", "sapgw00")},
+  };
+  std::string text = "* Quillmeter profile" + eol;
+  for (const auto& [key, line] : lines) {
+    auto it = change.find(key);
+    std::string chosen = it == change.end() ? line : it->second;
+    if (!chosen.empty()) text += chosen + eol;
+  }
+  return text + extra;
+}
+
+std::string ErrorDocument(const std::string& message) {
+  return "<Prtg>\n<Error>1</Error>\n<Text>" + message + "</Text>\n</Prtg>\n";
+}
+
+class SystemProfileTest : public ::testing::Test {
+ protected:
+  FakePlatform platform;
+  std::ostringstream out;
+
+  // The whole sensor run on /p/prd.P00, as PRTG would start it.
+  int RunSensorOn(const std::string& contents, const std::string& name = "prd") {
+    platform.files["/p/" + name + ".P00"] = contents;
+    RunState run(platform, out);
+    run.arguments = {"/p/" + name, "@"};
+    return RunSensor(run);
+  }
+
+  bool Read(RunState& run, const std::string& contents) {
+    run.profile_name = "prd.P00";
+    run.profile_contents = contents;
+    return ReadSystemProfile(run);
+  }
+};
+
+TEST_F(SystemProfileTest, EveryFaultEndsTheRunWithItsErrorDocument) {
+  const std::string wrong = [] {
+    std::string s = kStoredSecret;
+    s[10] = s[10] == 'A' ? 'B' : 'A';
+    return s;
+  }();
+  const std::string empty_password = ScramblePassword("", 0, "abcdefghijklmnopqrst");
+  const std::string missing_user = "Error 1006: Username in Profile prd.P00 is missing...";
+  const std::string missing_password = "Error 1007: Password in Profile prd.P00 is missing...";
+  const std::string invalid_password = "Error 1004: Invalid Password in Profile prd.P00 found...";
+  const std::string wrong_password = "Error 1005: Wrong Password in Profile prd.P00 found...";
+  const std::string invalid_parameter = "Error 1003: Invalid Parameter(s) at prd.P00 found...";
+  const struct {
+    std::string contents;
+    std::string message;
+  } cases[] = {
+      {Profile({{"User.......:", ""}}), missing_user},
+      {Profile({{"User.......:", "User.......:  no value"}}), missing_user},
+      {Profile({{"Password...:", ""}}), missing_password},
+      {Profile({{"Password...:", Line("Password...:", "")}}), missing_password},
+      {Profile({{"Password...:", Line("Password...:", empty_password)}}), missing_password},
+      {Profile({{"Password...:", Line("Password...:", kStoredSecret.substr(1))}}),
+       invalid_password},
+      {Profile({{"Password...:", Line("Password...:", kStoredSecret + " ")}}), invalid_password},
+      {Profile({{"Password...:", Line("Password...:", wrong)}}), wrong_password},
+      // A one-character user is present, only too short.
+      {Profile({{"User.......:", Line("User.......:", "X")}}), invalid_parameter},
+      {Profile({{"Client.....:", Line("client.....:", "100")}}), invalid_parameter},
+      {Profile({{"Client.....:", Line("Client.....:", "10")}}), invalid_parameter},
+      // Too long for the field: refused, never cut into another destination.
+      {Profile({{"Destination:", Line("Destination:", "PRD45678901X")}}), invalid_parameter},
+      {Profile({{"Gwhost.....:", Line("Gwhost.....:", std::string(61, 'g'))}}), invalid_parameter},
+      {Profile({{"Extcompany.:", Line("Extcompany.:", std::string(61, 'e'))}}), invalid_parameter},
+      // The checks come in a fixed order.
+      {Profile({{"User.......:", ""}, {"Password...:", ""}}), missing_user},
+      {Profile({{"Password...:", ""}, {"Client.....:", ""}}), missing_password},
+      // A faulty password stops the read at its line.
+      {Line("Password...:", wrong) + "\n" + Profile({{"Password...:", ""}, {"User.......:", ""}}),
+       wrong_password},
+      {"", missing_user},
+      {std::string("\0\xff\r\n\x1b[2J", 7), missing_user},
+  };
+  for (const auto& c : cases) {
+    out.str("");
+    EXPECT_EQ(RunSensorOn(c.contents), 2) << c.contents;
+    EXPECT_EQ(out.str(), ErrorDocument(c.message)) << c.contents;
+  }
+}
+
+TEST_F(SystemProfileTest, ProfileNameIsEscapedInTheErrorDocument) {
+  EXPECT_EQ(RunSensorOn(Profile({{"User.......:", ""}}), "R&D"), 2);
+  EXPECT_EQ(out.str(), ErrorDocument("Error 1006: Username in Profile R&amp;D.P00 is missing..."));
+}
+
+TEST_F(SystemProfileTest, ValuesAreTakenFromColumn25Unchanged) {
+  RunState run(platform, out);
+  std::string contents = Profile({{"Client.....:", "Client.....:  any text   100"},
+                                  {"User.......:", Line("User.......:", "rfcmon_ä")},
+                                  {"Destination:", Line("Destination:", "TST")}},
+                                 Line("Destination:", "PRD") + "\n");
+  ASSERT_TRUE(Read(run, contents)) << run.result.str();
+  const ConnectionProfile& p = run.profile;
+  EXPECT_EQ(p.external_company, "Tessarin AG");
+  EXPECT_EQ(p.destination, "PRD");  // the last occurrence wins
+  EXPECT_EQ(p.client, "100");
+  EXPECT_EQ(p.user, "RFCMON_ä");  // ASCII upper case only
+  EXPECT_EQ(p.password, "Secret12");
+  EXPECT_EQ(p.language, "E");
+  EXPECT_EQ(p.mode, "ASHOST");
+  EXPECT_EQ(p.host_name, "sapprd01");
+  EXPECT_EQ(p.display_host, "sapprd01");
+  EXPECT_EQ(p.system_number, "00");
+  EXPECT_EQ(p.gateway_host, "sapgw01");
+  EXPECT_EQ(p.gateway_service, "sapgw00");
+
+  ASSERT_TRUE(Read(run, Profile({{"Client.....:", Line("Client.....:", "100  ")}})));
+  EXPECT_EQ(run.profile.client, "100  ");
+  // The longest values the fields take.
+  ASSERT_TRUE(Read(run, Profile({{"Destination:", Line("Destination:", "PRD45678901")},
+                                 {"Gwhost.....:", Line("Gwhost.....:", std::string(60, 'g'))}})));
+  EXPECT_EQ(run.profile.destination, "PRD45678901");
+  EXPECT_EQ(run.profile.gateway_host, std::string(60, 'g'));
+}
+
+TEST_F(SystemProfileTest, LineEndsDoNotChangeValuesOrLines) {
+  const std::string extra = "# Alg 20261207 10:11:12 1 2 3 4";
+  RunState lf(platform, out), crlf(platform, out), cr(platform, out);
+  ASSERT_TRUE(Read(lf, Profile({}, extra, "\n")));
+  ASSERT_TRUE(Read(crlf, Profile({}, extra + "\r\n", "\r\n")));
+  ASSERT_TRUE(Read(cr, Profile({}, extra + "\r", "\r")));
+  EXPECT_EQ(crlf.profile_lines, lf.profile_lines);
+  EXPECT_EQ(cr.profile_lines, lf.profile_lines);
+  EXPECT_EQ(lf.profile_lines.size(), 13u);
+  EXPECT_EQ(lf.profile_lines.back(), extra);
+  EXPECT_EQ(crlf.profile.client, "100");
+  EXPECT_EQ(cr.profile.password, "Secret12");
+}
+
+// 500 lines, some longer than 300 characters, with a key where a reader of
+// short lines would start a new one.
+std::vector<std::string> LongProfileLines() {
+  std::vector<std::string> lines = SplitLines(Profile());
+  while (lines.size() < 500) {
+    size_t n = lines.size();
+    if (n % 7 == 0 || n % 11 == 0) {
+      // The key starts at column 159 or 199.
+      std::string line = "* note " + std::string(n % 7 == 0 ? 152 : 192, '-');
+      line += Line("Destination:", "EVL") + std::string(200, ' ') + "end";
+      lines.push_back(line);
+    } else {
+      lines.push_back("# comment " + std::to_string(n) + std::string(n % 50, '.'));
+    }
+  }
+  return lines;
+}
+
+TEST_F(SystemProfileTest, LongProfileKeepsEveryLineWhole) {
+  std::vector<std::string> lines = LongProfileLines();
+  std::string contents;
+  for (const std::string& line : lines) contents += line + "\r\n";
+  ASSERT_GT(lines[14].size(), 300u);
+
+  RunState run(platform, out);
+  ASSERT_TRUE(Read(run, contents)) << run.result.str();
+  EXPECT_EQ(run.profile_lines, lines);
+  EXPECT_EQ(run.profile.destination, "PRD");
+
+  platform.files["/p/long.P00"] = contents;
+  RunState multi(platform, out);
+  ASSERT_EQ(ReadProfileForSystem(multi, "/p/long.P00"), SystemProfileRead::kValid);
+  EXPECT_EQ(multi.profile_lines, lines);
+  EXPECT_EQ(multi.profile_contents, contents);
+  EXPECT_EQ(multi.profile_path, "/p/long.P00");
+  EXPECT_EQ(multi.profile.destination, "PRD");
+}
+
+TEST_F(SystemProfileTest, MultiSystemReadStartsEachProfileEmpty) {
+  platform.files["/p/a.P00"] = Profile();
+  platform.files["/p/b.P00"] =
+      Profile({{"User.......:", ""}, {"Password...:", ""}, {"Destination:", ""}});
+  RunState run(platform, out);
+  ASSERT_EQ(ReadProfileForSystem(run, "/p/a.P00"), SystemProfileRead::kValid);
+  EXPECT_EQ(run.profile.user, "RFCMON");
+  EXPECT_EQ(ReadProfileForSystem(run, "/p/b.P00"), SystemProfileRead::kInvalid);
+  EXPECT_EQ(run.profile.user, "");
+  EXPECT_EQ(run.profile.password, "");
+  EXPECT_EQ(run.profile.destination, "");
+  EXPECT_EQ(run.profile_path, "/p/b.P00");
+
+  EXPECT_EQ(ReadProfileForSystem(run, "/p/none.P00"), SystemProfileRead::kMissing);
+  EXPECT_EQ(run.profile.client, "");
+  EXPECT_TRUE(run.profile_lines.empty());
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(SystemProfileTest, MultiSystemReadMarksEveryFaultInvalid) {
+  const std::string faulty[] = {
+      Profile({{"Password...:", Line("Password...:", kStoredSecret.substr(2))}}),
+      Profile({{"Password...:", Line("Password...:", "x" + kStoredSecret.substr(1))}}),
+      Profile({{"User.......:", Line("User.......:", "X")}}),
+      Profile({{"Client.....:", Line("Client.....:", "100456789012")}}),
+      Profile({{"Language...:", ""}}),
+      // A later good password does not heal an earlier fault.
+      Line("Password...:", "bad") + "\n" + Profile(),
+  };
+  RunState run(platform, out);
+  for (const std::string& contents : faulty) {
+    platform.files["/p/x.P00"] = contents;
+    EXPECT_EQ(ReadProfileForSystem(run, "/p/x.P00"), SystemProfileRead::kInvalid) << contents;
+  }
+  EXPECT_EQ(out.str(), "");
+  EXPECT_TRUE(run.result.str().empty());
+}
+
+}  // namespace
+}  // namespace quillmeter
