@@ -5,6 +5,8 @@
 # read from that file and the check passes only when it rejects exactly those
 # DLLs (the test of this check itself).
 
+cmake_minimum_required(VERSION 3.25)
+
 set(allowed
     "^(kernel32|kernelbase|ntdll|user32|advapi32|msvcrt|ucrtbase|ws2_32|shell32|ole32|oleaut32|bcrypt|crypt32|secur32|version|shlwapi)\\.dll$"
     "^api-ms-win-(crt|core)-[a-z0-9-]+\\.dll$")

@@ -2,7 +2,7 @@
 # DLLs, and the Wine prefix that the tests of one ctest run share.
 enable_testing()
 
-set(quillmeter_shipped quillmeter quillmeter-password librfc32)
+set(quillmeter_shipped quillmeter quillmeter-password simrfc)
 foreach(target IN LISTS quillmeter_shipped)
   if(TARGET ${target})
     add_test(NAME WindowsImports.${target}
@@ -10,6 +10,14 @@ foreach(target IN LISTS quillmeter_shipped)
                      -P ${CMAKE_CURRENT_LIST_DIR}/check-imports.cmake)
   endif()
 endforeach()
+
+# The sensor finds the simulated library's operations by their plain names.
+if(TARGET simrfc)
+  add_test(NAME WindowsExports.simrfc
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:simrfc>
+                   -DNAMES=RfcEnvironment,RfcOpen,RfcOpenEx,RfcInstallStructure,RfcCall,RfcReceive,RfcLastError,RfcClose,ItCreate,ItFill,ItGetLine,ItDelete
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
+endif()
 
 # The check itself must reject the C++ runtime DLLs.
 set(runtime_listing ${PROJECT_BINARY_DIR}/runtime-imports.txt)
