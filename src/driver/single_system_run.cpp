@@ -50,8 +50,11 @@ int RunSingleSystem(RunState& run) {
   run.run_ok = false;
   if (run.console_trace) PrintStateLines(run);
 
-  if (OpenConnection(run) == 0) {
-    SetErrorResult(run, "Error 1011: RFC-Open for " + run.profile.destination + " failed !");
+  std::string refusal;
+  if (OpenConnection(run, &refusal) == 0) {
+    SetErrorResult(run, !refusal.empty()
+                            ? refusal
+                            : "Error 1011: RFC-Open for " + run.profile.destination + " failed !");
     return PrintErrorResult(run);
   }
 

@@ -45,6 +45,13 @@ bool FakePlatform::AtomicReplace(const std::string& path, std::string_view conte
   return true;
 }
 
+bool FakePlatform::AppendFile(const std::string& path, std::string_view data,
+                              std::string*) {
+  appends.push_back(path);
+  files[path].append(data);
+  return true;
+}
+
 bool FakePlatform::RemoveFile(const std::string& path) {
   removes.push_back(path);
   files.erase(path);

@@ -24,6 +24,8 @@ class FakePlatform : public Platform {
                 std::string* error) override;
   bool AtomicReplace(const std::string& path, std::string_view contents,
                      std::string* error) override;
+  bool AppendFile(const std::string& path, std::string_view data,
+                  std::string* error) override;
   bool RemoveFile(const std::string& path) override;
   ClockTime Now() override { return now; }
   std::string ExecutableDir() override { return executable_dir; }
@@ -44,6 +46,7 @@ class FakePlatform : public Platform {
   // What the sensor did, in order.
   std::vector<std::string> reads;
   std::vector<std::string> replaces;
+  std::vector<std::string> appends;
   std::vector<std::string> removes;
   std::vector<std::string> loads;
 

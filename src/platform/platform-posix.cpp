@@ -118,6 +118,24 @@ class PosixPlatform : public Platform {
     return ok;
   }
 
+  bool AppendFile(const std::string& path, std::string_view data,
+                  std::string* error) override {
+    // O_APPEND with a single write keeps the lines of sensors running at
+    // the same moment whole.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+    if (fd < 0) {
+      *error = ErrnoText("cannot open", path);
+      return false;
+    }
+    bool ok = WriteAll(fd, data);
+    if (!ok) *error = ErrnoText("cannot write", path);
+    if (close(fd) != 0 && ok) {
+      ok = false;
+      *error = ErrnoText("cannot close", path);
+    }
+    return ok;
+  }
+
   bool RemoveFile(const std::string& path) override {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
   }

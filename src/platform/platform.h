@@ -46,6 +46,12 @@ class Platform {
   virtual bool AtomicReplace(const std::string& path, std::string_view contents,
                            std::string* error) = 0;
 
+  // Appends `data` to `path` in one write, creating the file when missing,
+  // and closes it again, so every call reaches the disk whole. Returns false
+  // with *error set when the file cannot be opened or written.
+  virtual bool AppendFile(const std::string& path, std::string_view data,
+                          std::string* error) = 0;
+
   // Removes `path`. Returns true when it is gone afterwards (a missing file
   // counts as removed).
   virtual bool RemoveFile(const std::string& path) = 0;

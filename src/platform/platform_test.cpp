@@ -52,6 +52,16 @@ TEST_F(PlatformTest, ReadingADirectoryOrMissingFileFails) {
   EXPECT_NE(error.find("none"), std::string::npos) << error;
 }
 
+TEST_F(PlatformTest, AppendFileCreatesThenAppends) {
+  std::string error, contents;
+  ASSERT_TRUE(platform.AppendFile(Path("log"), "1 a\n", &error)) << error;
+  ASSERT_TRUE(platform.AppendFile(Path("log"), "2 b\n", &error)) << error;
+  ASSERT_TRUE(platform.ReadFile(Path("log"), &contents, &error));
+  EXPECT_EQ(contents, "1 a\n2 b\n");
+  EXPECT_FALSE(platform.AppendFile(Path("missing/log"), "x", &error));
+  EXPECT_NE(error.find("missing"), std::string::npos) << error;
+}
+
 TEST_F(PlatformTest, RemoveFileCountsAMissingFileAsRemoved) {
   std::ofstream(Path("f")) << "x";
   EXPECT_TRUE(platform.RemoveFile(Path("f")));

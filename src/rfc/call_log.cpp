@@ -1,8 +1,16 @@
-// Provisional: the call log is not built yet.
 #include "rfc/call_log.h"
 
 namespace quillmeter {
 
-void LogRfcEvent(RunState&, std::string_view, std::string_view) {}
+std::string CallLogPath(const RunState& run) { return run.profile_name + ".log"; }
+
+void LogRfcEvent(RunState& run, std::string_view event, std::string_view detail) {
+  if (run.parameter_string.find(",SYSLOG") == std::string::npos) return;
+  std::string line = std::to_string(static_cast<int>(run.connection));
+  line.append(" ").append(event).append(" ").append(detail).append("\n");
+  std::string error;
+  // The log is an aid for the administrator; it never fails a scan.
+  run.platform.AppendFile(CallLogPath(run), line, &error);
+}
 
 }  // namespace quillmeter

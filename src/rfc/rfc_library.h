@@ -17,6 +17,24 @@ struct InstalledType {
   RFC_TYPEHANDLE handle = 0;
 };
 
+// The records of the last open. The library may keep pointers into them, so
+// they live as long as the library is loaded.
+struct OpenRecords {
+  std::string destination;
+  std::string client;
+  std::string user;      // padded to 12
+  std::string password;  // padded to 10
+  std::string language;
+  std::string host_name;
+  std::string gateway_host;
+  std::string gateway_service;
+  std::string connect_string;
+  RFC_OPTIONS options{};
+  RFC_CONNOPT_R3 host{};
+  RFC_CONNOPT_R2 gateway{};
+  RFC_ERROR_INFO_EX error{};  // filled by RfcOpenEx, never read
+};
+
 struct RfcLibrary {
   std::unique_ptr<DynamicLibrary> module;
 
@@ -32,6 +50,9 @@ struct RfcLibrary {
   ItFillFn ItFill = nullptr;
   ItGetLineFn ItGetLine = nullptr;
   ItDeleteFn ItDelete = nullptr;
+
+  RFC_ENV environment{};  // registered once; the library keeps its address
+  OpenRecords open;
 
   InstalledType rfcsi;     // RFC_SYSTEM_INFO's RFCSI
   InstalledType cpu_all;   // GET_CPU_ALL's CPU_ALL

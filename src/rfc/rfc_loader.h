@@ -9,7 +9,8 @@ namespace quillmeter {
 // Loads librfc32 into run.rfc (once; later calls return true at once):
 // first from the executable's own directory, then from the system's search
 // path. Every operation must be present. Returns false with an error result
-// naming the library and what is missing.
+// naming the library, what is missing and the system's reason ("Error 1040"
+// cannot be loaded, "Error 1041" an operation is missing).
 bool LoadRfcLibrary(RunState& run);
 
 }  // namespace quillmeter

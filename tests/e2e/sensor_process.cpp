@@ -1,0 +1,155 @@
+#include "sensor_process.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace quillmeter {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+constexpr auto kTimeout = std::chrono::seconds(60);
+
+}  // namespace
+
+std::string SensorExecutable() { return QUILLMETER_EXE; }
+std::string SimulatedLibrary() { return SIMRFC_LIBRARY; }
+
+bool CanRunUnprivileged() { return geteuid() == 0; }
+
+Sandbox::Sandbox() {
+  std::string pattern = (fs::temp_directory_path() / "quillmeter-e2e-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  dir_ = pattern;
+  chmod(dir_.c_str(), 0755);
+}
+
+Sandbox::~Sandbox() {
+  std::error_code error;
+  // Directories a test made read-only must be writable again to be removed.
+  for (auto it = fs::recursive_directory_iterator(dir_, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error))
+    if (it->is_directory()) chmod(it->path().c_str(), 0755);
+  chmod(dir_.c_str(), 0755);
+  fs::remove_all(dir_, error);
+}
+
+void Sandbox::WriteFile(const std::string& name, const std::string& contents) const {
+  fs::path path = Path(name);
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::string Sandbox::ReadFile(const std::string& name) const {
+  std::ifstream in(Path(name), std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
+bool Sandbox::Exists(const std::string& name) const { return fs::exists(Path(name)); }
+
+std::string Sandbox::Copy(const std::string& from, const std::string& name) const {
+  fs::path to = Path(name);
+  fs::create_directories(to.parent_path());
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  return to.string();
+}
+
+void Sandbox::GiveToChildUser() const {
+  if (!CanRunUnprivileged()) return;
+  if (chown(dir_.c_str(), kNobody, kNogroup) != 0) throw std::runtime_error("chown failed");
+  for (const auto& entry : fs::recursive_directory_iterator(dir_))
+    if (lchown(entry.path().c_str(), kNobody, kNogroup) != 0)
+      throw std::runtime_error("chown failed");
+}
+
+SensorResult Sandbox::Run(const std::vector<std::string>& args, const RunOptions& options) const {
+  std::string executable = options.executable.empty() ? SensorExecutable() : options.executable;
+  std::string workdir = options.subdir.empty() ? dir_ : Path(options.subdir);
+  std::vector<char*> argv;
+  argv.push_back(executable.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int out_pipe[2], err_pipe[2];
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
+  pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    dup2(out_pipe[1], STDOUT_FILENO);
+    dup2(err_pipe[1], STDERR_FILENO);
+    close(out_pipe[0]);
+    close(out_pipe[1]);
+    close(err_pipe[0]);
+    close(err_pipe[1]);
+    int null = open("/dev/null", O_RDONLY);
+    if (null >= 0) dup2(null, STDIN_FILENO);
+    if (chdir(workdir.c_str()) != 0) _exit(126);
+    if (options.unprivileged && CanRunUnprivileged()) {
+      if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
+    }
+    unsetenv("LD_LIBRARY_PATH");
+    execv(executable.c_str(), argv.data());
+    _exit(127);
+  }
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+
+  SensorResult result;
+  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open_pipes = 2;
+  auto deadline = std::chrono::steady_clock::now() + kTimeout;
+  bool timed_out = false;
+  while (open_pipes > 0) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timed_out = true;
+      kill(child, SIGKILL);
+      break;
+    }
+    int ready = poll(fds, 2, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_pipes;
+      }
+    }
+  }
+  for (pollfd& fd : fds)
+    if (fd.fd >= 0) close(fd.fd);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!timed_out && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+  return result;
+}
+
+}  // namespace quillmeter
