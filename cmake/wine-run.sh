@@ -71,6 +71,9 @@ else
   read -r ctest_pid ctest_start < <(ctest_ancestor; echo) || true
   if [ -n "${ctest_pid:-}" ]; then
     prefix=$tmp/quillmeter-wine-$ctest_pid-$ctest_start
+  elif [ "${1:-}" = --prefix ] || [ "${1:-}" = --cleanup ]; then
+    echo "wine-run.sh: $1 needs ctest or QUILLMETER_WINEPREFIX" >&2
+    exit 2
   else
     prefix=$(mktemp -d "$tmp/quillmeter-wine.XXXXXX")
     owned=$prefix
