@@ -52,6 +52,30 @@ TEST_F(WindowsScanTest, SecondScanReportsGrowthAndReplacesTheProfileWhole) {
   EXPECT_EQ(names, (std::vector<std::string>{"PRD.P00", "librfc32.dll", "quillmeter.exe"}));
 }
 
+TEST_F(WindowsScanTest, OverlappingScansLeaveAWholeProfile) {
+  Scan(System(kFirstCounters));
+  Write(kWork + "PRD.simrfc", System(kLaterCounters));
+  for (const SensorOutput& output : RunAtOnce({"PRD"}, 4)) {
+    EXPECT_EQ(output.error, "");
+    // A scan that lost the race for the rewrite says so; none is cut short.
+    if (output.exit_code != 0)
+      EXPECT_NE(output.out.find("Error 1016: ReWriting of Profile"), std::string::npos)
+          << output.out;
+    else
+      EXPECT_EQ(output.out.substr(0, 7), "\n<Prtg>") << output.out;
+  }
+  std::string profile = Read(kSensorDir + "PRD.P00");
+  EXPECT_EQ(profile.substr(0, ScanProfile().size()), ScanProfile());
+  std::string history = profile.substr(ScanProfile().size());
+  EXPECT_EQ(history.substr(0, 6), "# Alg ") << history;
+  EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 2) << history;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kSensorDir))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"PRD.P00", "librfc32.dll", "quillmeter.exe"}));
+}
+
 TEST_F(WindowsScanTest, ConnectStringPathCopiesTheDestinationFile) {
   Write(kWork + "SapRfc.PRD", "DEST=PRD\r\nASHOST=sapprd01\r\n");
   SensorOutput output = Scan(System(kFirstCounters));

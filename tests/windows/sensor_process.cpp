@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace quillmeter {
 namespace {
 
@@ -55,16 +57,24 @@ std::string ProgramDir() {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-SensorOutput RunProcess(const std::string& exe, const std::vector<std::string>& args,
-                        const std::string& working_dir, unsigned timeout_ms) {
-  SensorOutput result;
+namespace {
+
+// A started child: its process and the read end of its output pipe.
+struct Child {
+  Handle process, thread, output;
+  std::string command;
+};
+
+// Starts `exe`; on failure returns false with *error set.
+bool Start(const std::string& exe, const std::vector<std::string>& args,
+           const std::string& working_dir, Child* child, std::string* error) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  Handle read_end, write_end;
-  if (!CreatePipe(read_end.Out(), write_end.Out(), &inherit, 0)) {
-    result.error = LastError("CreatePipe");
-    return result;
+  Handle write_end;
+  if (!CreatePipe(child->output.Out(), write_end.Out(), &inherit, 0)) {
+    *error = LastError("CreatePipe");
+    return false;
   }
-  SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(child->output.get(), HANDLE_FLAG_INHERIT, 0);
   Handle nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          &inherit, OPEN_EXISTING, 0, nullptr));
 
@@ -75,34 +85,58 @@ SensorOutput RunProcess(const std::string& exe, const std::vector<std::string>& 
   startup.hStdOutput = write_end.get();
   startup.hStdError = nul.get();
 
-  std::string command = QuoteArgument(exe);
+  child->command = QuoteArgument(exe);
   for (const std::string& arg : args) {
-    command += ' ';
-    command += QuoteArgument(arg);
+    child->command += ' ';
+    child->command += QuoteArgument(arg);
   }
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+  if (!CreateProcessA(exe.c_str(), child->command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                       nullptr, working_dir.c_str(), &startup, &process)) {
-    result.error = LastError("CreateProcess") + " for " + exe;
-    return result;
+    *error = LastError("CreateProcess") + " for " + exe;
+    return false;
   }
-  Handle process_handle(process.hProcess), thread_handle(process.hThread);
-  write_end.Close();
+  *child->process.Out() = process.hProcess;
+  *child->thread.Out() = process.hThread;
+  return true;
+}
 
+// Reads the child's output to its end and waits for its exit code.
+void Collect(Child& child, unsigned timeout_ms, SensorOutput* result) {
   char buffer[4096];
   DWORD n = 0;
-  while (ReadFile(read_end.get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
-    result.out.append(buffer, n);
-
-  if (WaitForSingleObject(process_handle.get(), timeout_ms) != WAIT_OBJECT_0) {
-    TerminateProcess(process_handle.get(), 99);
-    result.error = "timed out: " + command;
-    return result;
+  while (ReadFile(child.output.get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
+    result->out.append(buffer, n);
+  if (WaitForSingleObject(child.process.get(), timeout_ms) != WAIT_OBJECT_0) {
+    TerminateProcess(child.process.get(), 99);
+    result->error = "timed out: " + child.command;
+    return;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_handle.get(), &code);
-  result.exit_code = static_cast<int>(code);
-  return result;
+  GetExitCodeProcess(child.process.get(), &code);
+  result->exit_code = static_cast<int>(code);
+}
+
+}  // namespace
+
+std::vector<SensorOutput> RunProcesses(const std::string& exe, const std::vector<std::string>& args,
+                                       const std::string& working_dir, size_t count,
+                                       unsigned timeout_ms) {
+  std::vector<SensorOutput> results(count);
+  std::vector<std::unique_ptr<Child>> children;
+  for (size_t i = 0; i < count; ++i) {
+    children.push_back(std::make_unique<Child>());
+    if (!Start(exe, args, working_dir, children.back().get(), &results[i].error))
+      children.back().reset();
+  }
+  for (size_t i = 0; i < count; ++i)
+    if (children[i] != nullptr) Collect(*children[i], timeout_ms, &results[i]);
+  return results;
+}
+
+SensorOutput RunProcess(const std::string& exe, const std::vector<std::string>& args,
+                        const std::string& working_dir, unsigned timeout_ms) {
+  return RunProcesses(exe, args, working_dir, 1, timeout_ms)[0];
 }
 
 }  // namespace quillmeter

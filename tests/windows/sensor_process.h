@@ -19,6 +19,12 @@ struct SensorOutput {
 SensorOutput RunProcess(const std::string& exe, const std::vector<std::string>& args,
                         const std::string& working_dir, unsigned timeout_ms = 60000);
 
+// Starts `count` copies of `exe` at once, then collects each one's output
+// and exit code.
+std::vector<SensorOutput> RunProcesses(const std::string& exe, const std::vector<std::string>& args,
+                                       const std::string& working_dir, size_t count,
+                                       unsigned timeout_ms = 60000);
+
 // Quotes one argument so that the C runtime's parser gives it back whole.
 std::string QuoteArgument(const std::string& arg);
 

@@ -141,6 +141,11 @@ class WindowsSensorTest : public ::testing::Test {
     return output;
   }
 
+  // Runs `count` sensors at the same moment, as overlapping PRTG scans do.
+  std::vector<SensorOutput> RunAtOnce(const std::vector<std::string>& args, size_t count) const {
+    return RunProcesses(exe_, args, kWork, count);
+  }
+
   // The search found the profile: a whole first scan followed.
   static void ExpectScanned(const SensorOutput& output, const std::string& where) {
     EXPECT_EQ(output.out, ScanDocument("0", "0", "0", "0")) << where;
