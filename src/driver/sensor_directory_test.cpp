@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/fake_platform.h"
 
 namespace quillmeter {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char kProfile[] = "Destination:            PRD\n";
 constexpr const char kExeXml[] = "PRTG Network Monitor/Custom Sensors/ExeXml/";
@@ -103,6 +108,123 @@ TEST_F(SensorDirectoryTest, CommandLineDirectoryIsIgnored) {
   run.profile_dir = std::string("/elsewhere/") + kExeXml;
   Put(run.profile_dir);
   EXPECT_FALSE(FindSensorDirectory(run));
+}
+
+// The same search on the real file system, in a temporary tree that holds
+// the path file, the current directory and the default directories.
+class SensorDirectoryTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Several checkouts may run these tests at the same time.
+    root =
+        fs::temp_directory_path() / ("quillmeter-tree-" + std::to_string(std::random_device{}()));
+    saved_cwd = fs::current_path();
+    ResetTree();
+  }
+  // An empty tree whose "cwd" is the current directory.
+  void ResetTree() {
+    fs::current_path(saved_cwd);
+    fs::remove_all(root);
+    fs::create_directories(root / "cwd");
+    fs::current_path(root / "cwd");
+  }
+  void TearDown() override {
+    fs::current_path(saved_cwd);
+    fs::remove_all(root);
+  }
+
+  std::string Root() const { return root.string() + "/"; }
+  std::string Expand(std::string text) const {
+    for (size_t at; (at = text.find("{root}")) != std::string::npos;)
+      text.replace(at, 6, root.string());
+    return text;
+  }
+  void Put(const std::string& dir) {
+    fs::create_directories(root / dir);
+    std::ofstream(root / dir / kName) << kProfile;
+  }
+  std::string Error() const { return run->result.str(); }
+
+  // Searches with a fresh run; `path_file` is written unless it is null.
+  bool Find(const char* path_file) {
+    if (path_file != nullptr) std::ofstream(root / "PRTG_Path.Txt") << Expand(path_file);
+    run = std::make_unique<RunState>(SystemPlatform(), out);
+    run->profile_name = kName;
+    run->prtg_path_file = Root() + "PRTG_Path.Txt";
+    run->drive_root = root.string();
+    return FindSensorDirectory(*run);
+  }
+
+  static constexpr const char kName[] = "Qm Tree.P00";
+  fs::path root, saved_cwd;
+  std::ostringstream out;
+  std::unique_ptr<RunState> run;
+};
+
+TEST_F(SensorDirectoryTreeTest, ProbeOrder) {
+  const std::string programme = std::string("Programme/") + kExeXml;
+  const std::string files = std::string("Program Files/") + kExeXml;
+  const std::string x86 = std::string("Program Files (x86)/") + kExeXml;
+  const std::string missing = "Error 1002: Profile Qm Tree.P00 is missing...";
+  const std::string invalid = "Sorry, invalid Path-Usage...";
+  struct Case {
+    const char* name;
+    const char* path_file;             // null: no path file
+    std::vector<std::string> holders;  // directories under the root holding the profile
+    std::string found;                 // directory under the root, or the error
+  } cases[] = {
+      {"third default only", nullptr, {x86}, x86},
+      {"first default before third", nullptr, {x86, programme}, programme},
+      {"second default before third", nullptr, {x86, files}, files},
+      {"nowhere", nullptr, {}, missing},
+      {"current directory is not a sensor directory", nullptr, {"cwd"}, invalid},
+      {"current directory before the defaults", nullptr, {"cwd", programme}, invalid},
+      {"path file without a directory line", "just words\r\n", {files}, files},
+      {"path file: installation directory",
+       "{root}/D\n",
+       {std::string("D/") + kExeXml, programme},
+       std::string("D/") + kExeXml},
+      {"path file: PRTG directory",
+       "{root}/D/PRTG Network Monitor/\n",
+       {"D/PRTG Network Monitor/Custom Sensors/ExeXml/"},
+       "D/PRTG Network Monitor/Custom Sensors/ExeXml/"},
+      {"path file: long sub-path before the short one",
+       "{root}/D\n",
+       {std::string("D/") + kExeXml, "D/Custom Sensors/ExeXml/"},
+       std::string("D/") + kExeXml},
+      {"path file: short sub-path probed on the extended directory",
+       "{root}/D\n",
+       {std::string("D/") + kExeXml + "Custom Sensors/ExeXml/", std::string("D/") + kExeXml},
+       std::string("D/") + kExeXml + "Custom Sensors/ExeXml/"},
+      {"path file: directory itself, any case of ExeXml",
+       "{root}/S/exeXML\n",
+       {"S/exeXML/"},
+       "S/exeXML/"},
+      {"path file: directory itself, not ExeXml", "{root}/S/\n", {"S/"}, invalid},
+      {"path file: not under its directory, defaults unused",
+       "{root}/D\n",
+       {programme, "cwd"},
+       missing},
+      {"path file: last directory line wins",
+       "{root}/Old\r\nnotes\r\n{root}/New\r\n",
+       {std::string("Old/") + kExeXml, std::string("New/") + kExeXml},
+       std::string("New/") + kExeXml},
+  };
+  for (const Case& c : cases) {
+    ResetTree();
+    for (const std::string& dir : c.holders) Put(dir);
+    bool ok = Find(c.path_file);
+    if (c.found == missing || c.found == invalid) {
+      EXPECT_FALSE(ok) << c.name;
+      EXPECT_NE(Error().find("<Text>" + c.found + "</Text>"), std::string::npos)
+          << c.name << ": " << Error();
+      continue;
+    }
+    ASSERT_TRUE(ok) << c.name << ": " << Error();
+    EXPECT_EQ(run->profile_dir, Root() + c.found) << c.name;
+    EXPECT_EQ(run->profile_path, Root() + c.found + kName) << c.name;
+    EXPECT_EQ(run->profile_contents, kProfile) << c.name;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 
 #include "platform/platform.h"
@@ -89,8 +90,16 @@ class PosixPlatform : public Platform {
     return true;
   }
 
-  bool AtomicReplace(const std::string& path, std::string_view contents,
-                   std::string* error) override {
+  bool AtomicReplace(const std::string& link_or_path, std::string_view contents,
+                     std::string* error) override {
+    // Renaming onto a symbolic link would replace the link and leave the
+    // file it names stale: replace that file instead.
+    std::string path = link_or_path;
+    std::error_code resolve_error;
+    if (std::filesystem::is_symlink(path, resolve_error)) {
+      std::filesystem::path target = std::filesystem::canonical(path, resolve_error);
+      if (!resolve_error) path = target.string();
+    }
     // A name of its own per process and call, so that two scans replacing
     // the same profile at once never write into each other's temporary.
     static std::atomic<unsigned> sequence{0};

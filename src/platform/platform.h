@@ -41,8 +41,9 @@ class Platform {
                         std::string* error) = 0;
 
   // Replaces `path` with `contents` atomically: a temporary file is written
-  // and flushed beside it, then renamed over it. On failure the old file is
-  // left untouched, the temporary is removed and *error is set.
+  // and flushed beside it, then renamed over it (over the file a symbolic
+  // link names, not the link). On failure the old file is left untouched,
+  // the temporary is removed and *error is set.
   virtual bool AtomicReplace(const std::string& path, std::string_view contents,
                            std::string* error) = 0;
 

@@ -45,6 +45,18 @@ TEST_F(PlatformTest, FailedReplaceLeavesTheOldFile) {
   EXPECT_EQ(contents, "old\n");
 }
 
+TEST_F(PlatformTest, ReplacingThroughALinkReplacesTheFileItNames) {
+  std::string error, contents;
+  ASSERT_TRUE(platform.AtomicReplace(Path("p"), "old\n", &error)) << error;
+  std::error_code link_error;
+  fs::create_symlink("p", dir / "link", link_error);
+  if (link_error) GTEST_SKIP() << "no symbolic links here: " << link_error.message();
+  ASSERT_TRUE(platform.AtomicReplace(Path("link"), "new\n", &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir / "link"));
+  ASSERT_TRUE(platform.ReadFile(Path("p"), &contents, &error)) << error;
+  EXPECT_EQ(contents, "new\n");
+}
+
 TEST_F(PlatformTest, ReadingADirectoryOrMissingFileFails) {
   std::string error, contents;
   EXPECT_FALSE(platform.ReadFile(dir.string(), &contents, &error));

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "driver/text.h"
 #include "output/channel.h"
 #include "output/document.h"
 #include "output/formatting.h"
@@ -108,10 +109,6 @@ void AppendLine(std::string* contents, std::string_view line, std::string_view l
   contents->append(line_end);
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The single-system history: every "# Alg"/"# Alx" line goes, the new
 // sample follows the other lines, and the sample it replaces follows that.
 std::string SingleSystemProfile(const RunState& run, const PreviousSample& previous,
@@ -173,10 +170,13 @@ void AppendSummaryAndChannels(RunState& run, const LoggingCounters& growth) {
 
 void PrintItemChannel(RunState& run, const LoggingCounters& growth) {
   run.result.Clear();
-  run.item_found = true;
-  for (size_t i = 0; i < kCounters.size(); ++i)
-    if (run.item_id == kCounters[i].channel)
+  // An item that names no figure leaves the system "Not Found".
+  for (size_t i = 0; i < kCounters.size(); ++i) {
+    if (run.item_id == kCounters[i].channel) {
       AddChannel(run, run.system_alias, std::to_string(growth[i]), "");
+      run.item_found = true;
+    }
+  }
   run.out << run.result.str();
   run.result.Clear();
 }

@@ -15,7 +15,8 @@ namespace quillmeter {
 // the profile's first "# Alg Date=" line, rewrites the profile when the
 // sample changed, and appends the summary and four channels to ResultText.
 // In the multi-system run: does the same against this sensor's own
-// "# Alm <item_history_name> Date=" line and prints the system's one channel.
+// "# Alm <item_history_name> Date=" line and prints the system's one channel,
+// setting ItemFound only when ItemId names one of the four figures.
 // Sets the run state to "OK" on success; a query failure or a failed
 // rewrite (profile left as it was) appends its message and leaves "ERR".
 // Returns the query's result code. Library faults end the process.

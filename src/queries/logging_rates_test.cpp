@@ -369,7 +369,7 @@ TEST_F(ItemModeTest, ItemIdSelectsTheOneFigure) {
                                : "\n<Result><Channel>PRD</Channel>\n<Value>" +
                                      std::string(c.printed) + "</Value></Result>\n";
     EXPECT_EQ(fake.out.str(), expected) << c.item;
-    EXPECT_TRUE(run.item_found) << c.item;
+    EXPECT_EQ(run.item_found, c.printed != nullptr) << c.item;
     EXPECT_TRUE(run.result.empty()) << c.item;
   }
 }

@@ -80,41 +80,56 @@ void Sandbox::GiveToChildUser() const {
       throw std::runtime_error("chown failed");
 }
 
-SensorResult Sandbox::Run(const std::vector<std::string>& args, const RunOptions& options) const {
-  std::string executable = options.executable.empty() ? SensorExecutable() : options.executable;
-  std::string workdir = options.subdir.empty() ? dir_ : Path(options.subdir);
+namespace {
+
+struct Child {
+  pid_t pid = -1;
+  int out = -1;
+  int err = -1;
+};
+
+// Forks and executes `executable` in `workdir`. The child first waits
+// until the gate pipe's write end is closed everywhere.
+Child Spawn(const std::string& executable, const std::vector<std::string>& args,
+            const std::string& workdir, bool unprivileged, const int gate[2]) {
   std::vector<char*> argv;
-  argv.push_back(executable.data());
   std::vector<std::string> copies = args;
+  std::string program = executable;
+  argv.push_back(program.data());
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
   int out_pipe[2], err_pipe[2];
-  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
+  if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0)
+    throw std::runtime_error("pipe failed");
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     dup2(out_pipe[1], STDOUT_FILENO);
     dup2(err_pipe[1], STDERR_FILENO);
-    close(out_pipe[0]);
-    close(out_pipe[1]);
-    close(err_pipe[0]);
-    close(err_pipe[1]);
     int null = open("/dev/null", O_RDONLY);
     if (null >= 0) dup2(null, STDIN_FILENO);
     if (chdir(workdir.c_str()) != 0) _exit(126);
-    if (options.unprivileged && CanRunUnprivileged()) {
+    if (unprivileged && CanRunUnprivileged()) {
       if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
     }
     unsetenv("LD_LIBRARY_PATH");
-    execv(executable.c_str(), argv.data());
+    close(gate[1]);
+    char byte;
+    while (read(gate[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
+  return Child{child, out_pipe[0], err_pipe[0]};
+}
 
+// Reads the child's output until it ends, and reaps it.
+SensorResult Collect(const Child& child) {
   SensorResult result;
-  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open_pipes = 2;
   auto deadline = std::chrono::steady_clock::now() + kTimeout;
@@ -124,7 +139,7 @@ SensorResult Sandbox::Run(const std::vector<std::string>& args, const RunOptions
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       timed_out = true;
-      kill(child, SIGKILL);
+      kill(child.pid, SIGKILL);
       break;
     }
     int ready = poll(fds, 2, static_cast<int>(left.count()));
@@ -146,10 +161,33 @@ SensorResult Sandbox::Run(const std::vector<std::string>& args, const RunOptions
   for (pollfd& fd : fds)
     if (fd.fd >= 0) close(fd.fd);
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (!timed_out && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   return result;
+}
+
+}  // namespace
+
+SensorResult Sandbox::Run(const std::vector<std::string>& args, const RunOptions& options) const {
+  return RunTogether(1, args, options).front();
+}
+
+std::vector<SensorResult> Sandbox::RunTogether(int count, const std::vector<std::string>& args,
+                                               const RunOptions& options) const {
+  std::string executable = options.executable.empty() ? SensorExecutable() : options.executable;
+  std::string workdir = options.subdir.empty() ? dir_ : Path(options.subdir);
+  int gate[2];
+  if (pipe2(gate, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  std::vector<Child> children;
+  for (int i = 0; i < count; ++i)
+    children.push_back(Spawn(executable, args, workdir, options.unprivileged, gate));
+  // Every child is waiting at the gate: opening it starts them together.
+  close(gate[0]);
+  close(gate[1]);
+  std::vector<SensorResult> results;
+  for (const Child& child : children) results.push_back(Collect(child));
+  return results;
 }
 
 }  // namespace quillmeter

@@ -49,6 +49,10 @@ class Sandbox {
   // library search path of the tests does not reach the child.
   SensorResult Run(const std::vector<std::string>& args, const RunOptions& options = {}) const;
 
+  // Starts `count` such runs at the same moment and waits for all of them.
+  std::vector<SensorResult> RunTogether(int count, const std::vector<std::string>& args,
+                                        const RunOptions& options = {}) const;
+
  private:
   std::string dir_;
 };

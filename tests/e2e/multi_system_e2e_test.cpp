@@ -1,0 +1,197 @@
+// The multi-system run end to end: the built sensor works through a global
+// server listing or an item profile against several simulated systems.
+#include <regex>
+
+#include "sensor_fixture.h"
+
+namespace quillmeter {
+namespace {
+
+constexpr const char kAllocationEnd[] = ",Sensor=\"SAP Quillmeter\"\n";
+
+std::string Channel(const std::string& name, const std::string& value) {
+  return "\n<Result><Channel>" + name + "</Channel>\n<Value>" + value + "</Value></Result>\n";
+}
+
+// Lines of the console trace carry the time of day; it is masked.
+std::string Masked(const std::string& out) {
+  return std::regex_replace(out, std::regex("\\d\\d:\\d\\d:\\d\\d"), "hh:mm:ss");
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class MultiSystemE2eTest : public SensorTest {
+ protected:
+  void SetUp() override {
+    for (const char* sid : {"PRD", "QAS", "DEV"}) System(sid, "1000");
+    RecordLibraryCalls();
+  }
+
+  // Profile `sid`.P00 and a simulated system whose log writes stand at
+  // `logpages`, with `more` description lines.
+  void System(const std::string& sid, const std::string& logpages, const std::string& more = "") {
+    ProfileFields fields;
+    fields.destination = sid;
+    WriteProfile(sid, fields);
+    Counters(sid, logpages, more);
+  }
+  void Counters(const std::string& sid, const std::string& logpages, const std::string& more = "") {
+    ProfileFields fields;
+    fields.destination = sid;
+    WriteSystem(fields, "lastcoll Mon Dec  7 10:11:12 2026\nst04line\nLOGPAGES " + logpages +
+                            "\nLOGWAITS 3\n" + more);
+  }
+  void Listing(const std::string& lines) { box.WriteFile("SAP Tessarin.Gbl", lines); }
+  void ItemProfile(const std::string& list) {
+    box.WriteFile("Tessarin.Prf", "# Tessarin item profile\n# Gsng: systems     " + list + "\n");
+  }
+};
+
+TEST_F(MultiSystemE2eTest, ListingCountsEverySystemAndLogsOnOnlyWithValidProfiles) {
+  ProfileFields bad;
+  bad.destination = "BAD";
+  bad.client = "10";  // too short: the logon could only fail
+  WriteProfile("BAD", bad);
+  WriteSystem(bad);
+  System("OFF", "1000", "fail open\n");
+  Listing(
+      "# GSNG: AB        ::PRD.P00#GONE.P00#BAD.P00#\n"
+      "# GSNG: CD        ::DEV.P00#\n"
+      "# GSNX: AB        :Item=LogWrites,Alias" +
+      std::string(kAllocationEnd) + "# gsng: ab        ::OFF.P00#QAS.P00#\n");
+
+  SensorResult r = RunSensor({"global", "ab", "@"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(Masked(r.out),
+            "* hh:mm:ss SAP Quillmeter Vers 4.3 / 29.08.22\n"
+            "* hh:mm:ss Item=LogWrites,Alias State=Executing\n"
+            "\n<Prtg>\n\n" +
+                Channel("PRD", "0") +
+                "\n* hh:mm:ss PRD.P00, sapprd01, PRD, 02, 100 State=Processed\n"
+                "\n* hh:mm:ss BAD.P00, sapprd01, BAD, 02, 10 State=Rfc Failure\n"
+                "\n* hh:mm:ss OFF.P00, sapprd01, OFF, 02, 100 State=Rfc Failure\n" +
+                Channel("QAS", "0") +
+                "\n* hh:mm:ss QAS.P00, sapprd01, QAS, 02, 100 State=Processed\n"
+                "\n<Text>(***) LogWrites: NoSystems=5, Processed=2, Failed=2</Text>\n"
+                "\n</Prtg>\n\n"
+                "\n* hh:mm:ss SAP Quillmeter now processed...\n");
+  const std::string calls = LibraryCalls();
+  for (const char* sid : {"PRD", "OFF", "QAS"})
+    EXPECT_NE(calls.find(std::string("RfcOpen destination=[") + sid + "]"), std::string::npos)
+        << sid;
+  EXPECT_EQ(calls.find("BAD"), std::string::npos) << calls;
+  EXPECT_EQ(calls.find("DEV"), std::string::npos) << calls;
+}
+
+TEST_F(MultiSystemE2eTest, LabelKindsAndItems) {
+  ProfileFields main;
+  main.destination = "PRD";
+  main.host = "sapprdci";
+  WriteProfile("PRD_MAIN", main);
+  ItemProfile("PRD_MAIN.P00#");
+  const struct {
+    std::vector<std::string> args;
+    std::string allocation;
+    std::string channel;  // empty: Not Found
+  } cases[] = {
+      {{"x", "Item=RollBacks", "@"}, "", "PRD_MAIN.P00"},
+      {{"global", "ab", "@"}, "Item=WaitBusy", "PRD_MAIN.P00"},
+      {{"global", "ab", "@"}, "Item=WaitBusy,Profile", "PRD_MAIN.P00"},
+      {{"global", "ab", "@"}, "Item=WaitBusy,Alias", "PRD_MAIN"},
+      {{"global", "ab", "@"}, "Item=WaitBusy,Host", "sapprdci"},
+      {{"global", "ab", "@"}, "Item=WaitBusy,Sid", "PRD"},
+      {{"x", "Item=Bogus", "@"}, "", ""},
+      {{"global", "ab", "@"}, "Item=Waitbusy,Sid", ""},
+  };
+  for (const auto& c : cases) {
+    Listing("# GSNG: AB        ::PRD_MAIN.P00#\n# GSNX: AB        :" + c.allocation +
+            kAllocationEnd);
+    SensorResult r = RunSensor(c.args);
+    const std::string name = c.args[1] + " " + c.allocation;
+    EXPECT_EQ(r.exit_code, 0) << name;
+    if (c.channel.empty()) {
+      EXPECT_EQ(r.out.find("<Channel>"), std::string::npos) << name;
+      EXPECT_NE(r.out.find("State=Not Found\n"), std::string::npos) << name << r.out;
+      EXPECT_NE(r.out.find(": NoSystems=1, Processed=0, Failed=1</Text>"), std::string::npos)
+          << name;
+    } else {
+      EXPECT_NE(r.out.find("\n<Prtg>\n\n" + Channel(c.channel, "0") + "\n* "), std::string::npos)
+          << name << r.out;
+      EXPECT_NE(r.out.find(": NoSystems=1, Processed=1, Failed=0</Text>"), std::string::npos)
+          << name;
+    }
+  }
+}
+
+TEST_F(MultiSystemE2eTest, EachSensorReportsGrowthAndSingleScansLeaveItAlone) {
+  ItemProfile("PRD.P00#QAS.P00#");
+  Listing("# GSNG: AB        ::QAS.P00#PRD.P00#\n# GSNX: AB        :Item=LogWrites,Sid" +
+          std::string(kAllocationEnd));
+  Counters("QAS", "50");
+  const std::vector<std::string> item = {"x", "Item=LogWrites", "@"};
+  const std::vector<std::string> global = {"global", "ab", "@"};
+  EXPECT_NE(RunSensor(item).out.find(Channel("PRD.P00", "0") + "\n* "), std::string::npos);
+  EXPECT_NE(RunSensor(global).out.find(Channel("QAS", "0") + "\n* "), std::string::npos);
+
+  // A single-system scan in between keeps its own history.
+  Counters("PRD", "1200");
+  EXPECT_NE(RunSensor({"PRD", "@"}).out.find("<Text>(PRD) Logging: LogWrites=0,"),
+            std::string::npos);
+
+  Counters("PRD", "1500");
+  Counters("QAS", "80");
+  SensorResult r = RunSensor(item);
+  EXPECT_NE(r.out.find(Channel("PRD.P00", "500") + "\n* "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(Channel("QAS.P00", "30") + "\n* "), std::string::npos) << r.out;
+  r = RunSensor(global);
+  EXPECT_NE(r.out.find(Channel("QAS", "30") + "\n* "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(Channel("PRD", "500") + "\n* "), std::string::npos) << r.out;
+  r = RunSensor({"PRD", "@"});
+  EXPECT_NE(r.out.find("<Text>(PRD) Logging: LogWrites=300,"), std::string::npos) << r.out;
+
+  const std::string prd = box.ReadFile("PRD.P00");
+  EXPECT_EQ(Count(prd, "# Alm Tessarin.Prf/LogWrites Date=20261207 10:11:12 Writes=1500 "), 1u)
+      << prd;
+  EXPECT_EQ(Count(prd, "# Alm SAP Tessarin.Gbl:AB/LogWrites Date=20261207 10:11:12 Writes=1500 "),
+            1u)
+      << prd;
+  EXPECT_EQ(Count(prd, "# Alg Date=20261207 10:11:12 Writes=1500 "), 1u) << prd;
+  EXPECT_EQ(Count(prd, "# Alx Date=20261207 10:11:12 Writes=1200 "), 1u) << prd;
+}
+
+TEST_F(MultiSystemE2eTest, RunEndingFaultFinishesTheOneDocument) {
+  const struct {
+    std::string more;
+    std::string message;
+  } cases[] = {
+      {"fail call GET_CPU_ALL 1\n",
+       "Error 1014: RFC-Failure raised ! - Call of GET_CPU_ALL in simulated system QAS failed "
+       "(result 1)"},
+      {"database ORACLE\n", "Error 1018: DataBase mismatch !"},
+  };
+  ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
+  for (const auto& c : cases) {
+    Counters("QAS", "1000", c.more);
+    RecordLibraryCalls();
+    SensorResult r = RunSensor({"x", "Item=LogWrites", "@"});
+    EXPECT_EQ(r.exit_code, 2) << c.message;
+    EXPECT_EQ(Masked(r.out),
+              "* hh:mm:ss SAP Quillmeter Vers 4.3 / 29.08.22\n"
+              "* hh:mm:ss Item=LogWrites State=Executing\n"
+              "\n<Prtg>\n\n" +
+                  Channel("PRD.P00", "0") +
+                  "\n* hh:mm:ss PRD.P00, sapprd01, PRD, 02, 100 State=Processed\n"
+                  "<Error>1</Error>\n<Text>" +
+                  c.message + "</Text>\n</Prtg>\n")
+        << c.message;
+    EXPECT_EQ(Count(LibraryCalls(), "RfcClose "), 2u) << c.message;
+    EXPECT_EQ(LibraryCalls().find("destination=[DEV]"), std::string::npos) << c.message;
+  }
+}
+
+}  // namespace
+}  // namespace quillmeter
