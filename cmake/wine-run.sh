@@ -59,7 +59,10 @@ remove_stale_prefixes() {
       set -- $rest
       [ "${20}" = "$start" ] && continue
     fi
+    # Its server must be gone before the directory: a new prefix may get the
+    # same inode, and with it the same server socket.
     WINEPREFIX=$dir wineserver -k 2>/dev/null || true
+    WINEPREFIX=$dir wineserver -w 2>/dev/null || true
     rm -rf "$dir" "$dir.lock"
   done
 }
