@@ -153,6 +153,17 @@ std::string ItemHistoryPrefix(const RunState& run) {
   return std::string(kItemHistoryTag) + name + " Date=";
 }
 
+// Several sensors keep history in one system profile (every multi-system
+// sensor a line of its own), and the remote calls take a while: rewrite the
+// profile as it stands now, so that what another scan wrote since survives.
+void RereadProfile(RunState& run) {
+  std::string contents, error;
+  if (!run.platform.ReadFile(run.profile_path, &contents, &error)) return;
+  if (contents == run.profile_contents) return;
+  run.profile_contents = std::move(contents);
+  run.profile_lines = SplitLines(run.profile_contents);
+}
+
 void AppendSummaryAndChannels(RunState& run, const LoggingCounters& growth) {
   OpenDocument(run);
   OpenText(run);
@@ -211,6 +222,7 @@ RFC_RC ComputeLoggingRates(RunState& run) {
 
   bool saved = true;
   if (!previous.same_day || current != previous.counters) {
+    RereadProfile(run);
     std::string history_line = prefix + SampleText(run, current);
     std::string contents = run.item_mode ? ItemProfile(run, prefix, history_line)
                                          : SingleSystemProfile(run, previous, history_line);

@@ -341,6 +341,16 @@ TEST_F(ItemModeTest, SecondRunReportsGrowthAndTouchesNoOtherLine) {
   EXPECT_EQ(Profile(), head + Alm(kSensor, kToday, {150, 5, 7, 1}) + tail);
 }
 
+TEST_F(ItemModeTest, LineAnotherSensorWroteMeanwhileSurvives) {
+  WriteProfile(kProfile);
+  // Another multi-system sensor rewrote the profile after this run read it.
+  const std::string other = Alm("Tessarin.Prf/WaitBusy", kToday, {1, 2, 3, 4});
+  fake_.platform.files[kPath] = kProfile + other;
+  Serve("150", "5", "7", "1");
+  Run();
+  EXPECT_EQ(Profile(), kProfile + other + Alm(kSensor, kToday, {150, 5, 7, 1}));
+}
+
 TEST_F(ItemModeTest, UnchangedSampleIsNotWritten) {
   WriteProfile(kProfile + Alm(kSensor, "20261207 09:00:00", {150, 5, 7, 1}));
   Serve("150", "5", "7", "1");
