@@ -97,7 +97,7 @@ cleanup_owned() {
   if [ -n "$owned" ]; then
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    rm -rf "$owned"
+    rm -rf "$owned" "$owned.lock"
   fi
 }
 trap cleanup_owned EXIT
