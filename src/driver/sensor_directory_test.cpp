@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -133,7 +134,12 @@ class SensorDirectoryTreeTest : public ::testing::Test {
     fs::remove_all(root);
   }
 
-  std::string Root() const { return root.string() + "/"; }
+  std::string Root() const { return Slashes(root.string()) + "/"; }
+  // Windows joins with backslashes; the cases are written with slashes.
+  static std::string Slashes(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  }
   std::string Expand(std::string text) const {
     for (size_t at; (at = text.find("{root}")) != std::string::npos;)
       text.replace(at, 6, root.string());
@@ -141,13 +147,14 @@ class SensorDirectoryTreeTest : public ::testing::Test {
   }
   void Put(const std::string& dir) {
     fs::create_directories(root / dir);
-    std::ofstream(root / dir / kName) << kProfile;
+    std::ofstream(root / dir / kName, std::ios::binary) << kProfile;
   }
   std::string Error() const { return run->result.str(); }
 
   // Searches with a fresh run; `path_file` is written unless it is null.
   bool Find(const char* path_file) {
-    if (path_file != nullptr) std::ofstream(root / "PRTG_Path.Txt") << Expand(path_file);
+    if (path_file != nullptr)
+      std::ofstream(root / "PRTG_Path.Txt", std::ios::binary) << Expand(path_file);
     run = std::make_unique<RunState>(SystemPlatform(), out);
     run->profile_name = kName;
     run->prtg_path_file = Root() + "PRTG_Path.Txt";
@@ -221,8 +228,8 @@ TEST_F(SensorDirectoryTreeTest, ProbeOrder) {
       continue;
     }
     ASSERT_TRUE(ok) << c.name << ": " << Error();
-    EXPECT_EQ(run->profile_dir, Root() + c.found) << c.name;
-    EXPECT_EQ(run->profile_path, Root() + c.found + kName) << c.name;
+    EXPECT_EQ(Slashes(run->profile_dir), Root() + c.found) << c.name;
+    EXPECT_EQ(Slashes(run->profile_path), Root() + c.found + kName) << c.name;
     EXPECT_EQ(run->profile_contents, kProfile) << c.name;
   }
 }

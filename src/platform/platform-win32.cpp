@@ -1,7 +1,10 @@
 // Windows implementation of the platform seam. Paths are the caller's bytes
 // in the ANSI code page, as the vendor's non-Unicode RFC library expects.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,8 +48,13 @@ class WindowsLibrary : public DynamicLibrary {
 class WindowsPlatform : public Platform {
  public:
   WindowsPlatform() {
-    // A missing DLL must never raise a dialog box on a probe without desktop.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The probe service has no desktop: a dialog box for a missing DLL or a
+    // crash would block the sensor until PRTG kills it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    // Documents go out byte for byte as on every other platform, with "\n"
+    // line ends and no code-page translation.
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
   }
 
   bool ReadFile(const std::string& path, std::string* contents,
@@ -81,7 +89,7 @@ class WindowsPlatform : public Platform {
 
   bool AtomicReplace(const std::string& path, std::string_view contents,
                    std::string* error) override {
-    static unsigned sequence = 0;
+    static std::atomic<unsigned> sequence{0};
     std::string temp = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
                        std::to_string(sequence++);
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -159,9 +167,13 @@ class WindowsPlatform : public Platform {
 
   std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
                                               std::string* error) override {
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, 0);
+    // A library named by its path finds the DLLs it needs beside itself; a
+    // bare name is searched the usual way.
+    DWORD flags = path.find_first_of("\\/") == std::string::npos ? 0
+                                                                  : LOAD_WITH_ALTERED_SEARCH_PATH;
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, flags);
     if (module == nullptr) {
-      *error = LastErrorText();
+      *error = "cannot load " + path + ": " + LastErrorText();
       return nullptr;
     }
     return std::make_unique<WindowsLibrary>(module);

@@ -16,7 +16,7 @@ class ConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetFakeLibrfc();
-    ServeFakeLibrfc(platform, "/opt/quillmeter/librfc32.so");
+    ServeFakeLibrfc(platform, platform.executable_dir + RfcLibraryFileName());
     ASSERT_TRUE(LoadRfcLibrary(run));
     run.profile_name = "PRD.P00";
     ConnectionProfile& p = run.profile;

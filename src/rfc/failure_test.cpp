@@ -17,7 +17,7 @@ class FailureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetFakeLibrfc();
-    ServeFakeLibrfc(platform, "/opt/quillmeter/librfc32.so");
+    ServeFakeLibrfc(platform, platform.executable_dir + RfcLibraryFileName());
   }
 
   // The hint ScanTraceFile appends for a trace file holding `contents`.

@@ -11,7 +11,9 @@
 namespace quillmeter {
 namespace {
 
-constexpr const char kBeside[] = "/opt/quillmeter/librfc32.so";
+// librfc32.dll on Windows, librfc32.so elsewhere.
+const std::string kFile = RfcLibraryFileName();
+const std::string kBeside = "/opt/quillmeter/" + kFile;
 
 class RfcLoaderTest : public ::testing::Test {
  protected:
@@ -22,7 +24,7 @@ class RfcLoaderTest : public ::testing::Test {
 
 TEST_F(RfcLoaderTest, LoadsTheLibraryBesideTheExecutableFirst) {
   ServeFakeLibrfc(platform, kBeside);
-  ServeFakeLibrfc(platform, "librfc32.so");
+  ServeFakeLibrfc(platform, kFile);
   ASSERT_TRUE(LoadRfcLibrary(run));
   EXPECT_EQ(platform.loads, std::vector<std::string>{kBeside});
   ASSERT_NE(run.rfc, nullptr);
@@ -33,19 +35,20 @@ TEST_F(RfcLoaderTest, LoadsTheLibraryBesideTheExecutableFirst) {
 }
 
 TEST_F(RfcLoaderTest, FallsBackToTheSystemSearchPath) {
-  ServeFakeLibrfc(platform, "librfc32.so");
+  ServeFakeLibrfc(platform, kFile);
   ASSERT_TRUE(LoadRfcLibrary(run));
-  EXPECT_EQ(platform.loads, (std::vector<std::string>{kBeside, "librfc32.so"}));
+  EXPECT_EQ(platform.loads, (std::vector<std::string>{kBeside, kFile}));
 }
 
 TEST_F(RfcLoaderTest, MissingLibraryIsError1040WithBothReasons) {
   EXPECT_FALSE(LoadRfcLibrary(run));
   EXPECT_EQ(run.rfc, nullptr);
   EXPECT_EQ(run.result.str(),
-            "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library librfc32.so cannot be "
-            "loaded (/opt/quillmeter/librfc32.so: cannot open shared object file: No such file "
-            "or directory; librfc32.so: cannot open shared object file: No such file or "
-            "directory) !</Text>\n</Prtg>\n");
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library " + kFile +
+                " cannot be loaded (/opt/quillmeter/" + kFile +
+                ": cannot open shared object file: No such file or directory; " + kFile +
+                ": cannot open shared object file: No such file or directory) !</Text>\n"
+                "</Prtg>\n");
 }
 
 TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
@@ -57,7 +60,7 @@ TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
     ServeFakeLibrfc(fresh, kBeside, name);
     EXPECT_FALSE(LoadRfcLibrary(state)) << name;
     EXPECT_EQ(state.rfc, nullptr) << name;
-    EXPECT_NE(state.result.str().find(std::string("Error 1041: RFC library ") + kBeside +
+    EXPECT_NE(state.result.str().find("Error 1041: RFC library " + kBeside +
                                       " lacks the operation " + name +
                                       " (undefined symbol: " + name + ") !"),
               std::string::npos)

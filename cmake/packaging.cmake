@@ -1,0 +1,27 @@
+# The release package: the sensor, the password tool, the README and an
+# example profile, side by side as they go into PRTG's sensor folder. The
+# simulated RFC library is for tests only and never ships.
+foreach(target quillmeter quillmeter-password)
+  if(TARGET ${target})
+    install(TARGETS ${target} RUNTIME DESTINATION .)
+  endif()
+endforeach()
+install(FILES README.md DESTINATION .)
+file(GLOB quillmeter_example_profiles ${PROJECT_SOURCE_DIR}/demo/*.P00)
+install(FILES ${quillmeter_example_profiles} DESTINATION .)
+
+set(CPACK_PACKAGE_NAME quillmeter)
+set(CPACK_PACKAGE_VENDOR Quillmeter)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PRTG EXE/XML sensor for SAP systems on MaxDB")
+set(CPACK_STRIP_FILES TRUE)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+  else()
+    set(CPACK_SYSTEM_NAME win32)
+  endif()
+else()
+  set(CPACK_GENERATOR TGZ)
+endif()
+include(CPack)

@@ -1,0 +1,126 @@
+// Whole scans of the Windows sensor under Wine, installed as on a probe in
+// PRTG's sensor folder with the simulated librfc32.dll beside it. The
+// documents are the ones the sensor writes on every platform.
+#include "windows_fixture.h"
+
+namespace quillmeter {
+namespace {
+
+const std::string kSensorDir = kDefaultDirs[2];
+
+const std::string kFirstHistory =
+    "# Alg Date=20110601 09:05:07 Writes=5000000000 WaitBusy=300 RollBacks=1500 OverFlows=2\r\n";
+
+class WindowsScanTest : public WindowsSensorTest {
+ protected:
+  void SetUp() override {
+    WindowsSensorTest::SetUp();
+    Install(kSensorDir);
+    InstallLibrary();
+    Write(kSensorDir + "PRD.P00", ScanProfile());
+  }
+
+  SensorOutput Scan(const std::string& system) {
+    Write(kWork + "PRD.simrfc", system);
+    return Run({"PRD"});
+  }
+};
+
+TEST_F(WindowsScanTest, FirstScanReportsZeroAndStoresTheSample) {
+  SensorOutput output = Scan(System(kFirstCounters));
+  EXPECT_EQ(output.exit_code, 0) << output.out;
+  EXPECT_EQ(output.out, ScanDocument("0", "0", "0", "0"));
+  // A profile edited on Windows keeps its line ends.
+  EXPECT_EQ(Read(kSensorDir + "PRD.P00"), ScanProfile() + kFirstHistory);
+}
+
+TEST_F(WindowsScanTest, SecondScanReportsGrowthAndReplacesTheProfileWhole) {
+  Scan(System(kFirstCounters));
+  SensorOutput output = Scan(System(kLaterCounters));
+  EXPECT_EQ(output.exit_code, 0) << output.out;
+  EXPECT_EQ(output.out, ScanDocument("1.234", "10", "1", "0"));
+  EXPECT_EQ(Read(kSensorDir + "PRD.P00"),
+            ScanProfile() +
+                "# Alg Date=20110601 09:05:07 Writes=5000001234 WaitBusy=310 RollBacks=1501 "
+                "OverFlows=2\r\n" +
+                "# Alx" + kFirstHistory.substr(5));
+  // The replacement leaves no temporary file beside the profile.
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kSensorDir))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"PRD.P00", "librfc32.dll", "quillmeter.exe"}));
+}
+
+TEST_F(WindowsScanTest, OverlappingScansLeaveAWholeProfile) {
+  Scan(System(kFirstCounters));
+  Write(kWork + "PRD.simrfc", System(kLaterCounters));
+  for (const SensorOutput& output : RunAtOnce({"PRD"}, 4)) {
+    EXPECT_EQ(output.error, "");
+    // A scan that lost the race for the rewrite says so; none is cut short.
+    if (output.exit_code != 0)
+      EXPECT_NE(output.out.find("Error 1016: ReWriting of Profile"), std::string::npos)
+          << output.out;
+    else
+      EXPECT_EQ(output.out.substr(0, 7), "\n<Prtg>") << output.out;
+  }
+  std::string profile = Read(kSensorDir + "PRD.P00");
+  EXPECT_EQ(profile.substr(0, ScanProfile().size()), ScanProfile());
+  std::string history = profile.substr(ScanProfile().size());
+  EXPECT_EQ(history.substr(0, 6), "# Alg ") << history;
+  EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 2) << history;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kSensorDir))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"PRD.P00", "librfc32.dll", "quillmeter.exe"}));
+}
+
+TEST_F(WindowsScanTest, ConnectStringPathCopiesTheDestinationFile) {
+  Write(kWork + "SapRfc.PRD", "DEST=PRD\r\nASHOST=sapprd01\r\n");
+  SensorOutput output = Scan(System(kFirstCounters));
+  EXPECT_EQ(output.exit_code, 0) << output.out;
+  EXPECT_EQ(output.out, ScanDocument("0", "0", "0", "0"));
+  EXPECT_EQ(Read(kWork + "SapRfc.ini"), "DEST=PRD\r\nASHOST=sapprd01\r\n");
+}
+
+TEST_F(WindowsScanTest, OtherDatabaseIsError1018) {
+  SensorOutput output = Scan(System(kFirstCounters, "database ORACLE\n"));
+  EXPECT_EQ(output.out, ErrorDocument("Error 1018: DataBase mismatch !"));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsScanTest, FailedQueryCarriesTheHintOfTheTraceFile) {
+  SensorOutput output = Scan(System(kFirstCounters, "fail call ADA_ST04 7\n"));
+  EXPECT_EQ(output.out, ErrorDocument("Error 1015: Other Failure raised ! - Call of ADA_ST04 in "
+                                      "simulated system PRD failed (result 7)"));
+  EXPECT_EQ(output.exit_code, 2);
+  EXPECT_TRUE(fs::exists(kWork + "Dev_Rfc.Trc"));
+}
+
+TEST_F(WindowsScanTest, LibraryAbortEndsWithExitCodeOne) {
+  SensorOutput output = Scan(System(kFirstCounters, "fail handler ADA_ST04\n"));
+  EXPECT_EQ(output.exit_code, 1) << output.out;
+  EXPECT_EQ(output.out.find("<Prtg>"), std::string::npos) << output.out;
+  EXPECT_NE(output.out.find("RFC error\noperation/code  : RfcCall ADA_ST04\n"), std::string::npos)
+      << output.out;
+}
+
+TEST_F(WindowsScanTest, RefusedLogonIsError1011) {
+  SensorOutput output = Scan("client 100\nuser MONITOR\npassword Other\n");
+  EXPECT_EQ(output.out, ErrorDocument("Error 1011: RFC-Open for PRD failed !"));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsScanTest, WithoutTheLibraryTheDocumentNamesIt) {
+  fs::remove(kSensorDir + "librfc32.dll");
+  SensorOutput output = Scan(System(kFirstCounters));
+  const std::string head =
+      "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library librfc32.dll cannot be loaded (";
+  EXPECT_EQ(output.out.substr(0, head.size()), head) << output.out;
+  EXPECT_NE(output.out.find(kSensorDir + "librfc32.dll"), std::string::npos) << output.out;
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+}  // namespace
+}  // namespace quillmeter

@@ -1,0 +1,113 @@
+// The Windows sensor run as PRTG runs it, against the real Windows
+// locations on drive C: the path file C:\PRTG_Path.Txt, the default sensor
+// directories on the current drive, and backslash paths on the command line.
+// The tests share drive C, so CTest runs them one at a time.
+#include "windows_fixture.h"
+
+namespace quillmeter {
+namespace {
+
+TEST_F(WindowsSensorTest, DocumentIsByteForByteTheSameAsOnEveryPlatform) {
+  SensorOutput output = Run({});
+  EXPECT_EQ(output.out, ErrorDocument("Error 1001: Parameter for Profile-Name is missing !"));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsSensorTest, ProfileInWorkingDirectoryIsInvalidPathUsage) {
+  Write(kWork + "PRD.P00", ScanProfile());
+  SensorOutput output = Run({"PRD"});
+  EXPECT_EQ(output.out, ErrorDocument("Sorry, invalid Path-Usage..."));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsSensorTest, NoProfileAnywhereIsError1002WithTheBareName) {
+  SensorOutput output = Run({"PRD"});
+  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsSensorTest, EachDefaultDirectoryOnTheCurrentDriveIsFound) {
+  for (const std::string& dir : kDefaultDirs) {
+    Clean();
+    SetUp();
+    Write(dir + "PRD.P00", ScanProfile());
+    ExpectScanned(Run({"PRD"}), dir);
+  }
+}
+
+TEST_F(WindowsSensorTest, DefaultDirectoriesHangFromTheCurrentDrive) {
+  // With the working directory on drive Z the same folders on C are not
+  // searched.
+  Write(kDefaultDirs[1] + "PRD.P00", ScanProfile());
+  SensorOutput output = Run({"PRD"}, "Z:\\");
+  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+}
+
+TEST_F(WindowsSensorTest, PathFileDriveLineFindsTheProfileUnderTheFullSubPath) {
+  Write(kPathFile, "C:\r\n");
+  Write("C:\\" + kExeXml + "PRD.P00", ScanProfile());
+  ExpectScanned(Run({"PRD"}), "C:\\" + kExeXml);
+}
+
+TEST_F(WindowsSensorTest, PathFileDirectoryFindsTheShortSubPath) {
+  Write(kPathFile, "rem the probe\r\nC:\\Sensors\\PRTG\r\n");
+  Write("C:\\Sensors\\PRTG\\Custom Sensors\\ExeXml\\PRD.P00", ScanProfile());
+  ExpectScanned(Run({"PRD"}), "C:\\Sensors\\PRTG\\Custom Sensors\\ExeXml\\");
+}
+
+TEST_F(WindowsSensorTest, PathFileWithoutTheProfileIgnoresTheDefaults) {
+  Write(kPathFile, "C:\\Sensors\\PRTG\\\n");
+  Write(kDefaultDirs[0] + "PRD.P00", ScanProfile());
+  SensorOutput output = Run({"PRD"});
+  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.exit_code, 2);
+}
+
+TEST_F(WindowsSensorTest, PathFileDirectoryEndingInExeXmlAnyCaseIsAccepted) {
+  Write(kPathFile, "C:\\Sensors\\exeXML\n");
+  Write("C:\\Sensors\\exeXML\\PRD.P00", ScanProfile());
+  ExpectScanned(Run({"PRD"}), "C:\\Sensors\\exeXML\\");
+}
+
+TEST_F(WindowsSensorTest, DirectoryInFirstArgumentIsIgnoredWhenSearching) {
+  Write("C:\\Sensors\\PRD.P00", ScanProfile());
+  Write(kDefaultDirs[2] + "PRD.P00", ScanProfile());
+  ExpectScanned(Run({"C:\\Sensors\\PRD"}), kDefaultDirs[2]);
+  Clean();
+  SetUp();
+  Write("C:\\Sensors\\PRD.P00", ScanProfile());
+  SensorOutput output = Run({"C:\\Sensors\\PRD"});
+  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+}
+
+TEST_F(WindowsSensorTest, BackslashPathInFirstArgumentOpensTheProfileWithAt) {
+  Write("C:\\Sensors\\PRD.P00", ScanProfile());
+  SensorOutput output = Run({"C:\\Sensors\\PRD", "@"});
+  EXPECT_EQ(output.exit_code, 0) << output.out;
+  // The trace lines stand around the document; the name shown has no folder.
+  EXPECT_NE(output.out.find(" PRD.P00, sapprd01, PRD, 02, 100 State=Processing\n"),
+            std::string::npos)
+      << output.out;
+  EXPECT_NE(output.out.find(ScanDocument("0", "0", "0", "0")), std::string::npos) << output.out;
+  EXPECT_NE(Read("C:\\Sensors\\PRD.P00").find("# Alg Date=20110601 09:05:07"), std::string::npos);
+
+  SensorOutput missing = Run({"C:\\Sensors\\QAS", "@"});
+  EXPECT_NE(missing.out.find("<Text>Error 1002: Profile QAS.P00 is missing...</Text>"),
+            std::string::npos)
+      << missing.out;
+}
+
+TEST(QuoteArgumentTest, ArgumentsSurviveTheCommandLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"PRD", "PRD"},
+      {"", "\"\""},
+      {"a b", "\"a b\""},
+      {"C:\\Program Files\\x\\", "\"C:\\Program Files\\x\\\\\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"C:\\dir\\PRD", "C:\\dir\\PRD"},
+  };
+  for (const auto& [arg, quoted] : cases) EXPECT_EQ(QuoteArgument(arg), quoted) << arg;
+}
+
+}  // namespace
+}  // namespace quillmeter
