@@ -22,6 +22,7 @@ struct Inputs {
   std::vector<std::string> args = {};         // none: PRD @
   std::vector<std::string> directories = {};  // made in place of files
   std::vector<std::string> unreadable = {};   // mode 000, the sensor runs as nobody
+  size_t padding = 0;                         // bytes appended to PRD.P00
 };
 
 struct BadInput {
@@ -63,6 +64,14 @@ std::string ProfileWith(const std::string& key, const std::string& value) {
   return text.replace(at + 25, end - at - 25, value);
 }
 
+// The file as it stands: a rewrite renames a new file into its place.
+std::string FileStamp(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return "missing";
+  return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
+         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
 const std::string kListing = "SAP Tessarin.Gbl";
 const std::string kAllocation = "# GSNX: AB         Item=LogWrites,Sensor=\"SAP Quillmeter\"\n";
 const std::vector<std::string> kGlobal = {"global", "ab", "@"};
@@ -85,6 +94,7 @@ std::vector<BadInput> Cases() {
        {.files = {{"PRD.P00", ProfileWith("Password...:", std::string(12, '\0') + "0123")}}}},
       {"OneMegabyteLine", 0, kLogging, {.files = {{"PRD.P00", Profile({"\n"}, mb + "\n")}}}},
       {"OneMegabyteWithoutLineEnd", 2, "Error 1006: Username", {.files = {{"PRD.P00", mb}}}},
+      {"ProfileBeyondTheReadLimit", 2, "Error 1002: Profile PRD.P00", {.padding = (64 << 20) + 1}},
       {"OneMegabyteValue", 2, "Error 1003: Invalid Parameter(s)",
        {.files = {{"PRD.P00", ProfileWith("Destination:", mb)}}}},
       {"MixedLineEnds", 0, kLogging,
@@ -165,11 +175,13 @@ TEST_P(BadInputE2eTest, AnswersPrtgAndNeverRewritesWhatItCouldNotRead) {
   box.WriteFile("PRD.P00", Profile());
   WriteSystem();
   for (const auto& [name, contents] : inputs.files) box.WriteFile(name, contents);
+  if (inputs.padding > 0) fs::resize_file(box.Path("PRD.P00"), inputs.padding);
   for (const std::string& name : inputs.directories) {
     fs::remove(box.Path(name));
     fs::create_directories(box.Path(name));
   }
-  const std::string profile_before = box.ReadFile("PRD.P00");
+  const std::string stamp_before = FileStamp(box.Path("PRD.P00"));
+  const std::string profile_before = inputs.padding > 0 ? "" : box.ReadFile("PRD.P00");
 
   RunOptions options;
   if (!inputs.unreadable.empty()) {
@@ -184,11 +196,10 @@ TEST_P(BadInputE2eTest, AnswersPrtgAndNeverRewritesWhatItCouldNotRead) {
   EXPECT_EQ(r.exit_code, c.exit_code) << r.out << r.err;
   EXPECT_EQ(AnswerFault(r.out, r.exit_code), "") << Printable(r.out, 2000);
   EXPECT_NE(r.out.find(c.answer), std::string::npos) << Printable(r.out, 2000);
-  const std::string profile_after = box.ReadFile("PRD.P00");
   if (r.exit_code != 0)
-    EXPECT_EQ(profile_after, profile_before) << "a failed run wrote the profile";
+    EXPECT_EQ(FileStamp(box.Path("PRD.P00")), stamp_before) << "a failed run wrote the profile";
   else
-    EXPECT_EQ(RewriteFault(profile_before, profile_after), "");
+    EXPECT_EQ(RewriteFault(profile_before, box.ReadFile("PRD.P00")), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInputE2eTest, ::testing::ValuesIn(Cases()),
