@@ -121,6 +121,14 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
   const ConnectionProfile& p = run.profile;
   FillOptions(run, r);
 
+  // The destination names a file beside the sensor: a path in it could
+  // reach any file on the machine.
+  if (p.destination.find_first_of("/\\:") != std::string::npos) {
+    if (refusal != nullptr)
+      *refusal = "Error 1043: Destination in Profile " + run.profile_name +
+                 " is no plain name !";
+    return 0;
+  }
   std::string ini, error;
   if (!run.platform.ReadFile("SapRfc." + p.destination, &ini, &error)) {
     run.connection = run.rfc->RfcOpen(&r.options);

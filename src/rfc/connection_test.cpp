@@ -224,6 +224,18 @@ TEST_F(ConnectionTest, ValuesThatWouldInjectConnectStringKeysAreRefused) {
   EXPECT_EQ(TheFakeLibrfc().connect_string, "CLIENT=100 USER=MON PASSWD=a=b LANG=D DEST=PRD");
 }
 
+TEST_F(ConnectionTest, DestinationHoldingAPathIsRefusedBeforeAnyFileIsRead) {
+  for (const char* destination : {"../x", "..\\x", "C:x", "/etc"}) {
+    run.profile.destination = destination;
+    std::string refusal;
+    platform.reads.clear();
+    EXPECT_EQ(OpenConnection(run, &refusal), 0u) << destination;
+    EXPECT_TRUE(platform.reads.empty()) << destination;
+    EXPECT_EQ(refusal, "Error 1043: Destination in Profile PRD.P00 is no plain name !")
+        << destination;
+  }
+}
+
 TEST_F(ConnectionTest, OptionsRecordTakesAnyValue) {
   run.profile.user = "MON DEST=QAS";
   run.profile.password = "Sec ret";
