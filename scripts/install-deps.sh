@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build dependencies from Debian's packages when any is missing.
+# Installs Debian packages that are missing: the ones named as arguments, or
+# without arguments what the Linux build and its tests need.
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev libgmock-dev)
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(cmake make g++ libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
