@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "profiles/password.h"
+#include "profiles/profile_text.h"
 
 namespace {
 
@@ -123,26 +123,13 @@ void WriteFile(const fs::path& path, const std::string& contents) {
 }
 
 std::string ProfileText(const std::string& destination) {
-  const std::pair<const char*, std::string> fields[] = {
-      {"Extcompany.:", "Bench Ltd"},
-      {"Destination:", destination},
-      {"Client.....:", "100"},
-      {"User.......:", "monitor"},
-      {"Password...:", quillmeter::ScramblePassword("Secret12", 3, "xxxxxxxxxxxx")},
-      {"Language...:", "E"},
-      {"Mode.......:", "R/3"},
-      {"Hostname...:", "saphost01"},
-      {"Sysnr......:", "00"},
-      {"Gwhost.....:", "saphost01"},
-      {"Gwservice..:", "sapgw00"},
-  };
-  std::string text;
-  for (const auto& [key, value] : fields) {
-    std::string line = key;
-    line.resize(25, ' ');
-    text += line + value + "\n";
-  }
-  return text;
+  quillmeter::ProfileFields fields;
+  fields.extcompany = "Bench Ltd";
+  fields.destination = destination;
+  fields.host = fields.gwhost = "saphost01";
+  fields.sysnr = "00";
+  fields.gwservice = "sapgw00";
+  return quillmeter::ProfileText(fields);
 }
 
 // The names of `count` systems, as short as a list of 2047 characters

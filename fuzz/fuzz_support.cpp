@@ -4,32 +4,11 @@
 #include <cstdlib>
 
 #include "driver/run.h"
-#include "profiles/password.h"
+#include "profiles/profile_text.h"
 
 namespace quillmeter {
 
-std::string ValidProfile() {
-  const std::pair<const char*, std::string> fields[] = {
-      {"Extcompany.:", "ACME"},
-      {"Destination:", "PRD"},
-      {"Client.....:", "100"},
-      {"User.......:", "monitor"},
-      {"Password...:", ScramblePassword("Secret12", 3, "xxxxxxxxxxxx")},
-      {"Language...:", "E"},
-      {"Mode.......:", "R/3"},
-      {"Hostname...:", "sapprd01"},
-      {"Sysnr......:", "02"},
-      {"Gwhost.....:", "gw01"},
-      {"Gwservice..:", "sapgw02"},
-  };
-  std::string text;
-  for (const auto& [key, value] : fields) {
-    std::string line = key;
-    line.resize(25, ' ');
-    text += line + value + "\n";
-  }
-  return text;
-}
+std::string ValidProfile() { return ProfileText(); }
 
 FuzzRun::FuzzRun() { ResetFakeRfc(); }
 

@@ -7,7 +7,7 @@
 
 #include "driver/run.h"
 #include "platform/fake_platform.h"
-#include "profiles/password.h"
+#include "profiles/profile_text.h"
 #include "queries/fake_rfc.h"
 
 namespace quillmeter {
@@ -52,25 +52,10 @@ RFC_HANDLE QM_RFC_CALL SystemOpenEx(char* connect, RFC_ERROR_INFO_EX*) {
 }
 
 std::string Profile(const std::string& destination, const std::string& host = "sapprd01") {
-  const std::pair<const char*, std::string> fields[] = {
-      {"Extcompany.:", "ACME"},
-      {"Destination:", destination},
-      {"Client.....:", "100"},
-      {"User.......:", "monitor"},
-      {"Password...:", ScramblePassword("Secret12", 3, std::string(12, 'x'))},
-      {"Language...:", "E"},
-      {"Mode.......:", "R/3"},
-      {"Hostname...:", host},
-      {"Sysnr......:", "02"},
-      {"Gwhost.....:", "gw01"},
-      {"Gwservice..:", "sapgw02"}};
-  std::string text;
-  for (const auto& [key, value] : fields) {
-    std::string line = key;
-    line.resize(25, ' ');
-    text += line + value + "\n";
-  }
-  return text;
+  ProfileFields fields;
+  fields.destination = destination;
+  fields.host = host;
+  return ProfileText(fields);
 }
 
 std::string Channel(const std::string& name, const std::string& value) {

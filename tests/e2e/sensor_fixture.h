@@ -9,54 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "profiles/password.h"
+#include "profiles/profile_text.h"
 #include "sensor_process.h"
 
 namespace quillmeter {
-
-// The fields of a system profile; WriteProfile stores the password scrambled.
-struct ProfileFields {
-  std::string extcompany = "ACME";
-  std::string destination = "PRD";
-  std::string client = "100";
-  std::string user = "monitor";
-  std::string password = "Secret12";
-  std::string language = "E";
-  std::string mode = "R/3";
-  std::string host = "sapprd01";
-  std::string sysnr = "02";
-  std::string gwhost = "gw01";
-  std::string gwservice = "sapgw02";
-};
-
-// The stored form of `password` (at most 20 printable characters).
-inline std::string StoredPassword(const std::string& password) {
-  return ScramblePassword(password, 3, std::string(kMaxPasswordLength - password.size(), 'x'));
-}
-
-// The profile text: each key in columns 0-11, its value from column 25.
-inline std::string ProfileText(const ProfileFields& f, const std::string& extra_lines = "") {
-  const std::pair<const char*, std::string> lines[] = {
-      {"Extcompany.:", f.extcompany},
-      {"Destination:", f.destination},
-      {"Client.....:", f.client},
-      {"User.......:", f.user},
-      {"Password...:", StoredPassword(f.password)},
-      {"Language...:", f.language},
-      {"Mode.......:", f.mode},
-      {"Hostname...:", f.host},
-      {"Sysnr......:", f.sysnr},
-      {"Gwhost.....:", f.gwhost},
-      {"Gwservice..:", f.gwservice},
-  };
-  std::string text;
-  for (const auto& [key, value] : lines) {
-    std::string line = key;
-    line.resize(25, ' ');
-    text += line + value + "\n";
-  }
-  return text + extra_lines;
-}
 
 class SensorTest : public ::testing::Test {
  protected:

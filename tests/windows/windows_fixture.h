@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "profiles/password.h"
+#include "profiles/profile_text.h"
 #include "sensor_process.h"
 
 namespace quillmeter {
@@ -32,28 +32,7 @@ inline const std::string kDefaultDirs[] = {
 };
 
 // A system profile of the simulated system PRD, password Secret12.
-inline std::string ScanProfile() {
-  const std::pair<const char*, std::string> lines[] = {
-      {"Extcompany.:", "ACME"},
-      {"Destination:", "PRD"},
-      {"Client.....:", "100"},
-      {"User.......:", "monitor"},
-      {"Password...:", ScramblePassword("Secret12", 3, std::string(12, 'x'))},
-      {"Language...:", "E"},
-      {"Mode.......:", "R/3"},
-      {"Hostname...:", "sapprd01"},
-      {"Sysnr......:", "02"},
-      {"Gwhost.....:", "gw01"},
-      {"Gwservice..:", "sapgw02"},
-  };
-  std::string text;
-  for (const auto& [key, value] : lines) {
-    std::string line = key;
-    line.resize(25, ' ');
-    text += line + value + "\r\n";
-  }
-  return text;
-}
+inline std::string ScanProfile() { return ProfileText({}, "", "\r\n"); }
 
 // The simulated system PRD with fixed counters and collection time.
 inline std::string System(const std::string& counters, const std::string& more = "") {
