@@ -7,7 +7,7 @@
 
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 
 namespace quillmeter {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/sensor_directory.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 
 namespace quillmeter {

@@ -1,6 +1,6 @@
 #include "driver/command_line.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {

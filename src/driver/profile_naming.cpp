@@ -2,7 +2,7 @@
 
 #include "driver/command_line.h"
 #include "driver/sensor_directory.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -69,9 +69,9 @@ OutputMode SelectedOutputMode(Platform& platform) {
   std::string dir = platform.ExecutableDir();
   OutputMode mode = OutputMode::kExeXml;
   if (dir.empty()) return mode;
-  std::string contents, error;
+  std::string contents;
   for (size_t i = 0; i < std::size(kModes); ++i)
-    if (platform.ReadFile(dir + kModeMarkerFiles[i], &contents, &error)) mode = kModes[i];
+    if (platform.ReadFile(dir + kModeMarkerFiles[i], &contents).ok()) mode = kModes[i];
   return mode;
 }
 
@@ -82,8 +82,7 @@ bool OpenProfile(RunState& run) {
   if (search) return FindSensorDirectory(run);
 
   run.profile_path = run.profile_dir + run.profile_name;
-  std::string error;
-  if (!run.platform.ReadFile(run.profile_path, &run.profile_contents, &error)) {
+  if (!run.platform.ReadFile(run.profile_path, &run.profile_contents).ok()) {
     // The product modes name the whole path; the PRTG mode names the profile.
     const std::string& shown =
         run.output_mode == OutputMode::kExeXml ? run.profile_name : run.profile_path;

@@ -1,7 +1,7 @@
 #include "driver/sensor_directory.h"
 
 #include "driver/command_line.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -18,8 +18,7 @@ std::string Join(const RunState& run, std::initializer_list<const char*> parts) 
 
 // Opens dir + ProfileName; on success the profile is read.
 bool Probe(RunState& run, const std::string& dir) {
-  std::string error;
-  return run.platform.ReadFile(dir + run.profile_name, &run.profile_contents, &error);
+  return run.platform.ReadFile(dir + run.profile_name, &run.profile_contents).ok();
 }
 
 bool ProfileMissing(RunState& run) {
@@ -48,10 +47,10 @@ std::vector<std::string> DefaultSensorDirectories(const RunState& run) {
 bool FindSensorDirectory(RunState& run) {
   Platform& platform = run.platform;
   run.profile_dir.clear();
-  std::string path_file, error;
+  std::string path_file;
   bool found = false;
   bool named = false;
-  if (platform.ReadFile(run.prtg_path_file, &path_file, &error)) {
+  if (platform.ReadFile(run.prtg_path_file, &path_file).ok()) {
     for (const std::string& line : SplitLines(path_file)) {
       if (line.size() <= kMaxProfileDir && NamesDirectory(run, line)) {
         run.profile_dir = line;

@@ -78,7 +78,7 @@ int RunSingleSystem(RunState& run) {
   if (!run.run_ok) return QueryFailure(run);
 
   run.out << run.result.str();
-  run.platform.RemoveFile(kTraceFile);
+  (void)run.platform.RemoveFile(kTraceFile);
   PrintProcessedLine(run);
   run.out.flush();
   return 0;

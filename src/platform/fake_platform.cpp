@@ -6,13 +6,13 @@ namespace {
 class FakeLibrary : public DynamicLibrary {
  public:
   explicit FakeLibrary(const std::map<std::string, void*>& symbols) : symbols_(symbols) {}
-  void* Symbol(const char* name, std::string* error) override {
+  Status Symbol(const char* name, void** address) override {
     auto it = symbols_.find(name);
-    if (it == symbols_.end()) {
-      *error = std::string("undefined symbol: ") + name;
-      return nullptr;
-    }
-    return it->second;
+    if (it == symbols_.end())
+      return Status::Error(std::string("no symbol ") + name,
+                           std::string("undefined symbol: ") + name);
+    *address = it->second;
+    return Status::Ok();
   }
 
  private:
@@ -21,52 +21,45 @@ class FakeLibrary : public DynamicLibrary {
 
 }  // namespace
 
-bool FakePlatform::ReadFile(const std::string& path, std::string* contents,
-                            std::string* error) {
+Status FakePlatform::ReadFile(const std::string& path, std::string* contents) {
   reads.push_back(path);
   auto it = files.find(path);
-  if (it == files.end()) {
-    *error = "cannot open " + path + ": No such file or directory";
-    return false;
-  }
+  if (it == files.end()) return Status::Error("cannot open " + path, "No such file or directory");
   *contents = it->second;
-  return true;
+  return Status::Ok();
 }
 
-bool FakePlatform::AtomicReplace(const std::string& path, std::string_view contents,
-                                 std::string* error) {
+Status FakePlatform::AtomicReplace(const std::string& path, std::string_view contents) {
   replaces.push_back(path);
   if (fail_next_replace) {
     fail_next_replace = false;
-    *error = "cannot create " + path + ".tmp: Read-only file system";
-    return false;
+    return Status::Error("cannot create " + path + ".tmp", "Read-only file system");
   }
   files[path] = std::string(contents);
-  return true;
+  return Status::Ok();
 }
 
-bool FakePlatform::AppendFile(const std::string& path, std::string_view data,
-                              std::string*) {
+Status FakePlatform::AppendFile(const std::string& path, std::string_view data) {
   appends.push_back(path);
   files[path].append(data);
-  return true;
+  return Status::Ok();
 }
 
-bool FakePlatform::RemoveFile(const std::string& path) {
+Status FakePlatform::RemoveFile(const std::string& path) {
   removes.push_back(path);
   files.erase(path);
-  return true;
+  return Status::Ok();
 }
 
-std::unique_ptr<DynamicLibrary> FakePlatform::LoadSharedLibrary(const std::string& path,
-                                                                std::string* error) {
+Status FakePlatform::LoadSharedLibrary(const std::string& path,
+                                       std::unique_ptr<DynamicLibrary>* library) {
   loads.push_back(path);
   auto it = libraries.find(path);
-  if (it == libraries.end()) {
-    *error = path + ": cannot open shared object file: No such file or directory";
-    return nullptr;
-  }
-  return std::make_unique<FakeLibrary>(it->second);
+  if (it == libraries.end())
+    return Status::Error("cannot load " + path,
+                         path + ": cannot open shared object file: No such file or directory");
+  *library = std::make_unique<FakeLibrary>(it->second);
+  return Status::Ok();
 }
 
 }  // namespace quillmeter

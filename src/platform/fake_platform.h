@@ -18,20 +18,16 @@ struct ExitCalled {
 };
 
 class FakePlatform : public Platform {
-
  public:
-  bool ReadFile(const std::string& path, std::string* contents,
-                std::string* error) override;
-  bool AtomicReplace(const std::string& path, std::string_view contents,
-                     std::string* error) override;
-  bool AppendFile(const std::string& path, std::string_view data,
-                  std::string* error) override;
-  bool RemoveFile(const std::string& path) override;
+  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status AtomicReplace(const std::string& path, std::string_view contents) override;
+  Status AppendFile(const std::string& path, std::string_view data) override;
+  Status RemoveFile(const std::string& path) override;
   ClockTime Now() override { return now; }
   std::string ExecutableDir() override { return executable_dir; }
   std::string ExecutablePath() override { return executable_dir + "quillmeter"; }
-  std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
-                                                    std::string* error) override;
+  Status LoadSharedLibrary(const std::string& path,
+                           std::unique_ptr<DynamicLibrary>* library) override;
   char PathSeparator() const override { return '/'; }
   bool IsPathSeparator(char c) const override { return c == '/'; }
   std::string PrtgPathFile() const override { return "/PRTG_Path.Txt"; }

@@ -12,29 +12,28 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 
 #include "platform/platform.h"
 
 namespace quillmeter {
 namespace {
 
-std::string ErrnoText(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
+// The failure of `what` on `path`, with the system's text for errno.
+Status ErrnoError(const std::string& what, const std::string& path) {
+  return Status::Error(what + " " + path, std::strerror(errno));
 }
 
 class PosixLibrary : public DynamicLibrary {
  public:
   explicit PosixLibrary(void* handle) : handle_(handle) {}
   ~PosixLibrary() override { dlclose(handle_); }
-  void* Symbol(const char* name, std::string* error) override {
+  Status Symbol(const char* name, void** address) override {
     dlerror();
-    void* symbol = dlsym(handle_, name);
-    if (symbol == nullptr) {
-      const char* text = dlerror();
-      *error = text != nullptr ? text : "symbol not found";
-    }
-    return symbol;
+    *address = dlsym(handle_, name);
+    if (*address != nullptr) return Status::Ok();
+    const char* text = dlerror();
+    return Status::Error(std::string("no symbol ") + name,
+                         text != nullptr ? text : "symbol not found");
   }
 
  private:
@@ -55,18 +54,13 @@ bool WriteAll(int fd, std::string_view data) {
 
 class PosixPlatform : public Platform {
  public:
-  bool ReadFile(const std::string& path, std::string* contents,
-                std::string* error) override {
+  Status ReadFile(const std::string& path, std::string* contents) override {
     int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-      *error = ErrnoText("cannot open", path);
-      return false;
-    }
+    if (fd < 0) return ErrnoError("cannot open", path);
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      *error = "cannot read " + path + ": not a regular file";
       close(fd);
-      return false;
+      return Status::Error("cannot read " + path, "not a regular file");
     }
     contents->clear();
     char buffer[64 * 1024];
@@ -74,24 +68,22 @@ class PosixPlatform : public Platform {
       ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
-        *error = ErrnoText("cannot read", path);
+        Status error = ErrnoError("cannot read", path);
         close(fd);
-        return false;
+        return error;
       }
       if (n == 0) break;
       if (contents->size() + static_cast<size_t>(n) > kMaxFileSize) {
-        *error = "cannot read " + path + ": file too large";
         close(fd);
-        return false;
+        return Status::Error("cannot read " + path, "file too large");
       }
       contents->append(buffer, static_cast<size_t>(n));
     }
     close(fd);
-    return true;
+    return Status::Ok();
   }
 
-  bool AtomicReplace(const std::string& link_or_path, std::string_view contents,
-                     std::string* error) override {
+  Status AtomicReplace(const std::string& link_or_path, std::string_view contents) override {
     // Renaming onto a symbolic link would replace the link and leave the
     // file it names stale: replace that file instead.
     std::string path = link_or_path;
@@ -103,50 +95,35 @@ class PosixPlatform : public Platform {
     // A name of its own per process and call, so that two scans replacing
     // the same profile at once never write into each other's temporary.
     static std::atomic<unsigned> sequence{0};
-    std::string temp = path + ".tmp" + std::to_string(getpid()) + "-" +
-                       std::to_string(sequence++);
+    std::string temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(sequence++);
     mode_t mode = 0600;  // The profile holds logon data.
     struct stat st;
     if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
-    if (fd < 0) {
-      *error = ErrnoText("cannot create", temp);
-      return false;
-    }
-    bool ok = WriteAll(fd, contents) && fsync(fd) == 0;
-    if (!ok) *error = ErrnoText("cannot write", temp);
-    if (close(fd) != 0 && ok) {
-      ok = false;
-      *error = ErrnoText("cannot close", temp);
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-      ok = false;
-      *error = ErrnoText("cannot rename onto", path);
-    }
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    if (fd < 0) return ErrnoError("cannot create", temp);
+    Status status;
+    if (!WriteAll(fd, contents) || fsync(fd) != 0) status = ErrnoError("cannot write", temp);
+    if (close(fd) != 0 && status.ok()) status = ErrnoError("cannot close", temp);
+    if (status.ok() && rename(temp.c_str(), path.c_str()) != 0)
+      status = ErrnoError("cannot rename onto", path);
+    if (!status.ok()) unlink(temp.c_str());
+    return status;
   }
 
-  bool AppendFile(const std::string& path, std::string_view data,
-                  std::string* error) override {
+  Status AppendFile(const std::string& path, std::string_view data) override {
     // O_APPEND with a single write keeps the lines of sensors running at
     // the same moment whole.
     int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
-    if (fd < 0) {
-      *error = ErrnoText("cannot open", path);
-      return false;
-    }
-    bool ok = WriteAll(fd, data);
-    if (!ok) *error = ErrnoText("cannot write", path);
-    if (close(fd) != 0 && ok) {
-      ok = false;
-      *error = ErrnoText("cannot close", path);
-    }
-    return ok;
+    if (fd < 0) return ErrnoError("cannot open", path);
+    Status status;
+    if (!WriteAll(fd, data)) status = ErrnoError("cannot write", path);
+    if (close(fd) != 0 && status.ok()) status = ErrnoError("cannot close", path);
+    return status;
   }
 
-  bool RemoveFile(const std::string& path) override {
-    return unlink(path.c_str()) == 0 || errno == ENOENT;
+  Status RemoveFile(const std::string& path) override {
+    if (unlink(path.c_str()) == 0 || errno == ENOENT) return Status::Ok();
+    return ErrnoError("cannot remove", path);
   }
 
   ClockTime Now() override {
@@ -170,22 +147,19 @@ class PosixPlatform : public Platform {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   }
 
-  std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
-                                              std::string* error) override {
+  Status LoadSharedLibrary(const std::string& path,
+                           std::unique_ptr<DynamicLibrary>* library) override {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
       const char* text = dlerror();
-      *error = text != nullptr ? text : ("cannot load " + path);
-      return nullptr;
+      return Status::Error("cannot load " + path, text != nullptr ? text : "unknown reason");
     }
-    return std::make_unique<PosixLibrary>(handle);
+    *library = std::make_unique<PosixLibrary>(handle);
+    return Status::Ok();
   }
 
-  void Exit(int code) override {
-    std::cout.flush();
-    std::fflush(stdout);
-    std::exit(code);
-  }
+  // std::exit flushes the standard streams on its way out.
+  void Exit(int code) override { std::exit(code); }
 
   char PathSeparator() const override { return '/'; }
   std::string PrtgPathFile() const override { return "/PRTG_Path.Txt"; }

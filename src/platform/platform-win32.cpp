@@ -8,37 +8,36 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 
 #include "platform/platform.h"
 
 namespace quillmeter {
 namespace {
 
-std::string LastErrorText() {
-  DWORD code = GetLastError();
+std::string ErrorText(DWORD code) {
   char buffer[512] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, buffer, sizeof buffer, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buffer, sizeof buffer, nullptr);
   while (n > 0 && (buffer[n - 1] == '\n' || buffer[n - 1] == '\r' || buffer[n - 1] == '.'))
     buffer[--n] = '\0';
   return n > 0 ? std::string(buffer, n) : "error " + std::to_string(code);
+}
+
+// The failure of `what` on `path`, with the system's text for the last error.
+Status LastError(const std::string& what, const std::string& path) {
+  return Status::Error(what + " " + path, ErrorText(GetLastError()));
 }
 
 class WindowsLibrary : public DynamicLibrary {
  public:
   explicit WindowsLibrary(HMODULE module) : module_(module) {}
   ~WindowsLibrary() override { FreeLibrary(module_); }
-  void* Symbol(const char* name, std::string* error) override {
+  Status Symbol(const char* name, void** address) override {
     FARPROC symbol = GetProcAddress(module_, name);
-    if (symbol == nullptr) {
-      *error = LastErrorText();
-      return nullptr;
-    }
-    void* address;
-    static_assert(sizeof address == sizeof symbol);
-    std::memcpy(&address, &symbol, sizeof address);
-    return address;
+    if (symbol == nullptr) return LastError("no symbol", name);
+    static_assert(sizeof *address == sizeof symbol);
+    std::memcpy(address, &symbol, sizeof *address);
+    return Status::Ok();
   }
 
  private:
@@ -57,78 +56,63 @@ class WindowsPlatform : public Platform {
     _setmode(_fileno(stdout), _O_BINARY);
   }
 
-  bool ReadFile(const std::string& path, std::string* contents,
-                std::string* error) override {
+  Status ReadFile(const std::string& path, std::string* contents) override {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      *error = "cannot open " + path + ": " + LastErrorText();
-      return false;
-    }
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return LastError("cannot open", path);
     contents->clear();
     char buffer[64 * 1024];
     for (;;) {
       DWORD n = 0;
       if (!::ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
-        *error = "cannot read " + path + ": " + LastErrorText();
+        Status error = LastError("cannot read", path);
         CloseHandle(file);
-        return false;
+        return error;
       }
       if (n == 0) break;
       if (contents->size() + n > kMaxFileSize) {
-        *error = "cannot read " + path + ": file too large";
         CloseHandle(file);
-        return false;
+        return Status::Error("cannot read " + path, "file too large");
       }
       contents->append(buffer, n);
     }
     CloseHandle(file);
-    return true;
+    return Status::Ok();
   }
 
-  bool AtomicReplace(const std::string& path, std::string_view contents,
-                   std::string* error) override {
+  Status AtomicReplace(const std::string& path, std::string_view contents) override {
     static std::atomic<unsigned> sequence{0};
-    std::string temp = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(sequence++);
+    std::string temp =
+        path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(sequence++);
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      *error = "cannot create " + temp + ": " + LastErrorText();
-      return false;
-    }
+    if (file == INVALID_HANDLE_VALUE) return LastError("cannot create", temp);
     bool ok = true;
     while (ok && !contents.empty()) {
       DWORD n = 0;
-      DWORD chunk = contents.size() > (1u << 30) ? (1u << 30)
-                                                 : static_cast<DWORD>(contents.size());
+      DWORD chunk = contents.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(contents.size());
       ok = ::WriteFile(file, contents.data(), chunk, &n, nullptr) && n > 0;
       if (ok) contents.remove_prefix(n);
     }
     ok = ok && FlushFileBuffers(file);
-    if (!ok) *error = "cannot write " + temp + ": " + LastErrorText();
+    Status status;
+    if (!ok) status = LastError("cannot write", temp);
     CloseHandle(file);
     if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = false;
-      *error = "cannot rename onto " + path + ": " + LastErrorText();
-    }
-    if (!ok) DeleteFileA(temp.c_str());
-    return ok;
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      status = LastError("cannot rename onto", path);
+    if (!status.ok()) DeleteFileA(temp.c_str());
+    return status;
   }
 
-  bool AppendFile(const std::string& path, std::string_view data,
-                  std::string* error) override {
+  Status AppendFile(const std::string& path, std::string_view data) override {
     // FILE_APPEND_DATA alone makes every write land at the end, also when
     // several sensors append at the same moment.
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      *error = "cannot open " + path + ": " + LastErrorText();
-      return false;
-    }
+    if (file == INVALID_HANDLE_VALUE) return LastError("cannot open", path);
     bool ok = true;
     while (ok && !data.empty()) {
       DWORD n = 0;
@@ -136,14 +120,17 @@ class WindowsPlatform : public Platform {
       ok = ::WriteFile(file, data.data(), chunk, &n, nullptr) && n > 0;
       if (ok) data.remove_prefix(n);
     }
-    if (!ok) *error = "cannot write " + path + ": " + LastErrorText();
+    Status status;
+    if (!ok) status = LastError("cannot write", path);
     CloseHandle(file);
-    return ok;
+    return status;
   }
 
-  bool RemoveFile(const std::string& path) override {
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-           GetLastError() == ERROR_PATH_NOT_FOUND;
+  Status RemoveFile(const std::string& path) override {
+    if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+        GetLastError() == ERROR_PATH_NOT_FOUND)
+      return Status::Ok();
+    return LastError("cannot remove", path);
   }
 
   ClockTime Now() override {
@@ -165,25 +152,20 @@ class WindowsPlatform : public Platform {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   }
 
-  std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
-                                              std::string* error) override {
+  Status LoadSharedLibrary(const std::string& path,
+                           std::unique_ptr<DynamicLibrary>* library) override {
     // A library named by its path finds the DLLs it needs beside itself; a
     // bare name is searched the usual way.
-    DWORD flags = path.find_first_of("\\/") == std::string::npos ? 0
-                                                                  : LOAD_WITH_ALTERED_SEARCH_PATH;
+    DWORD flags =
+        path.find_first_of("\\/") == std::string::npos ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH;
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, flags);
-    if (module == nullptr) {
-      *error = "cannot load " + path + ": " + LastErrorText();
-      return nullptr;
-    }
-    return std::make_unique<WindowsLibrary>(module);
+    if (module == nullptr) return LastError("cannot load", path);
+    *library = std::make_unique<WindowsLibrary>(module);
+    return Status::Ok();
   }
 
-  void Exit(int code) override {
-    std::cout.flush();
-    std::fflush(stdout);
-    std::exit(code);
-  }
+  // std::exit flushes the standard streams on its way out.
+  void Exit(int code) override { std::exit(code); }
 
   char PathSeparator() const override { return '\\'; }
   std::string PrtgPathFile() const override { return "C:\\PRTG_Path.Txt"; }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+
 namespace quillmeter {
 
 // Local wall-clock time, broken down.
@@ -25,37 +27,35 @@ struct ClockTime {
 class DynamicLibrary {
  public:
   virtual ~DynamicLibrary() = default;
-  // Returns the address of the exported symbol, or nullptr with *error set
-  // to the operating system's text.
-  virtual void* Symbol(const char* name, std::string* error) = 0;
+  // Sets *address to the exported symbol's address; fails with the
+  // operating system's text as the cause when there is none.
+  virtual Status Symbol(const char* name, void** address) = 0;
 };
 
 class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Reads the whole file at `path`. Returns false with *error naming the
-  // file and the cause when it cannot be opened or read (a directory, a file
-  // larger than kMaxFileSize and an unreadable file all fail).
-  virtual bool ReadFile(const std::string& path, std::string* contents,
-                        std::string* error) = 0;
+  // Every failing file operation's message names the operation and the file
+  // ("cannot open PRD.P00"); its cause is the operating system's own text.
+
+  // Reads the whole file at `path` into *contents. Fails when it cannot be
+  // opened or read: a directory, a file larger than kMaxFileSize and an
+  // unreadable file all fail.
+  virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
 
   // Replaces `path` with `contents` atomically: a temporary file is written
   // and flushed beside it, then renamed over it (over the file a symbolic
-  // link names, not the link). On failure the old file is left untouched,
-  // the temporary is removed and *error is set.
-  virtual bool AtomicReplace(const std::string& path, std::string_view contents,
-                           std::string* error) = 0;
+  // link names, not the link). On failure the old file is left untouched
+  // and the temporary is removed.
+  virtual Status AtomicReplace(const std::string& path, std::string_view contents) = 0;
 
   // Appends `data` to `path` in one write, creating the file when missing,
-  // and closes it again, so every call reaches the disk whole. Returns false
-  // with *error set when the file cannot be opened or written.
-  virtual bool AppendFile(const std::string& path, std::string_view data,
-                          std::string* error) = 0;
+  // and closes it again, so every call reaches the disk whole.
+  virtual Status AppendFile(const std::string& path, std::string_view data) = 0;
 
-  // Removes `path`. Returns true when it is gone afterwards (a missing file
-  // counts as removed).
-  virtual bool RemoveFile(const std::string& path) = 0;
+  // Removes `path`; a missing file counts as removed.
+  virtual Status RemoveFile(const std::string& path) = 0;
 
   // The current local time.
   virtual ClockTime Now() = 0;
@@ -67,13 +67,13 @@ class Platform {
   // The full path of the running executable, or empty.
   virtual std::string ExecutablePath() = 0;
 
-  // Loads a shared library. Returns nullptr with *error set (naming the file
-  // and the system's reason) when it cannot be loaded. Never shows a dialog.
-  virtual std::unique_ptr<DynamicLibrary> LoadSharedLibrary(const std::string& path,
-                                                      std::string* error) = 0;
+  // Loads a shared library into *library. Fails with the system's reason as
+  // the cause when it cannot be loaded. Never shows a dialog.
+  virtual Status LoadSharedLibrary(const std::string& path,
+                                   std::unique_ptr<DynamicLibrary>* library) = 0;
 
-  // Ends the process with `code` after flushing standard output. Only the
-  // RFC failure handler calls it; a test fake throws instead.
+  // Ends the process with `code`; buffered standard output is flushed on
+  // the way. Only the RFC failure handler calls it; a test fake throws.
   [[noreturn]] void ExitProcess(int code) {
     Exit(code);
     std::abort();  // Exit never returns; this keeps the promise visible.
@@ -83,7 +83,6 @@ class Platform {
   virtual void Exit(int code) = 0;
 
  public:
-
   // The separator this platform writes between directory and file name.
   virtual char PathSeparator() const = 0;
 

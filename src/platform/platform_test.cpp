@@ -15,8 +15,9 @@ class PlatformTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = fs::temp_directory_path() /
-          ("quillmeter-platform-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+          ("quillmeter-platform-" +
+           std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
   }
@@ -27,64 +28,76 @@ class PlatformTest : public ::testing::Test {
   fs::path dir;
 };
 
+// Asserts that a status is ok, naming its failure otherwise.
+#define ASSERT_OK(status)              \
+  do {                                 \
+    Status s_ = (status);              \
+    ASSERT_TRUE(s_.ok()) << s_.Text(); \
+  } while (false)
+
 TEST_F(PlatformTest, AtomicReplaceWritesWholeFileAndLeavesNoTemporary) {
-  std::string error, contents;
-  ASSERT_TRUE(platform.AtomicReplace(Path("p"), "old\n", &error)) << error;
-  ASSERT_TRUE(platform.AtomicReplace(Path("p"), std::string(100000, 'x'), &error)) << error;
-  ASSERT_TRUE(platform.ReadFile(Path("p"), &contents, &error)) << error;
+  std::string contents;
+  ASSERT_OK(platform.AtomicReplace(Path("p"), "old\n"));
+  ASSERT_OK(platform.AtomicReplace(Path("p"), std::string(100000, 'x')));
+  ASSERT_OK(platform.ReadFile(Path("p"), &contents));
   EXPECT_EQ(contents, std::string(100000, 'x'));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
-TEST_F(PlatformTest, FailedReplaceLeavesTheOldFile) {
-  std::string error, contents;
-  ASSERT_TRUE(platform.AtomicReplace(Path("p"), "old\n", &error));
-  EXPECT_FALSE(platform.AtomicReplace(Path("missing/p"), "new\n", &error));
-  EXPECT_NE(error.find("missing"), std::string::npos) << error;
-  ASSERT_TRUE(platform.ReadFile(Path("p"), &contents, &error));
+TEST_F(PlatformTest, FailedReplaceLeavesTheOldFileAndGivesTheSystemsReason) {
+  std::string contents;
+  ASSERT_OK(platform.AtomicReplace(Path("p"), "old\n"));
+  Status failed = platform.AtomicReplace(Path("missing/p"), "new\n");
+  EXPECT_FALSE(failed.ok());
+  EXPECT_NE(failed.message().find("missing"), std::string::npos) << failed.Text();
+  EXPECT_FALSE(failed.cause().empty());
+  EXPECT_EQ(failed.cause().find("missing"), std::string::npos) << failed.cause();
+  ASSERT_OK(platform.ReadFile(Path("p"), &contents));
   EXPECT_EQ(contents, "old\n");
 }
 
 TEST_F(PlatformTest, ReplacingThroughALinkReplacesTheFileItNames) {
-  std::string error, contents;
-  ASSERT_TRUE(platform.AtomicReplace(Path("p"), "old\n", &error)) << error;
+  std::string contents;
+  ASSERT_OK(platform.AtomicReplace(Path("p"), "old\n"));
   std::error_code link_error;
   fs::create_symlink("p", dir / "link", link_error);
   if (link_error) GTEST_SKIP() << "no symbolic links here: " << link_error.message();
-  ASSERT_TRUE(platform.AtomicReplace(Path("link"), "new\n", &error)) << error;
+  ASSERT_OK(platform.AtomicReplace(Path("link"), "new\n"));
   EXPECT_TRUE(fs::is_symlink(dir / "link"));
-  ASSERT_TRUE(platform.ReadFile(Path("p"), &contents, &error)) << error;
+  ASSERT_OK(platform.ReadFile(Path("p"), &contents));
   EXPECT_EQ(contents, "new\n");
 }
 
 TEST_F(PlatformTest, ReadingADirectoryOrMissingFileFails) {
-  std::string error, contents;
-  EXPECT_FALSE(platform.ReadFile(dir.string(), &contents, &error));
-  EXPECT_FALSE(platform.ReadFile(Path("none"), &contents, &error));
-  EXPECT_NE(error.find("none"), std::string::npos) << error;
+  std::string contents;
+  EXPECT_FALSE(platform.ReadFile(dir.string(), &contents).ok());
+  Status missing = platform.ReadFile(Path("none"), &contents);
+  EXPECT_FALSE(missing.ok());
+  EXPECT_NE(missing.message().find("none"), std::string::npos) << missing.Text();
 }
 
 TEST_F(PlatformTest, AppendFileCreatesThenAppends) {
-  std::string error, contents;
-  ASSERT_TRUE(platform.AppendFile(Path("log"), "1 a\n", &error)) << error;
-  ASSERT_TRUE(platform.AppendFile(Path("log"), "2 b\n", &error)) << error;
-  ASSERT_TRUE(platform.ReadFile(Path("log"), &contents, &error));
+  std::string contents;
+  ASSERT_OK(platform.AppendFile(Path("log"), "1 a\n"));
+  ASSERT_OK(platform.AppendFile(Path("log"), "2 b\n"));
+  ASSERT_OK(platform.ReadFile(Path("log"), &contents));
   EXPECT_EQ(contents, "1 a\n2 b\n");
-  EXPECT_FALSE(platform.AppendFile(Path("missing/log"), "x", &error));
-  EXPECT_NE(error.find("missing"), std::string::npos) << error;
+  Status failed = platform.AppendFile(Path("missing/log"), "x");
+  EXPECT_NE(failed.message().find("missing"), std::string::npos) << failed.Text();
 }
 
 TEST_F(PlatformTest, RemoveFileCountsAMissingFileAsRemoved) {
   std::ofstream(Path("f")) << "x";
-  EXPECT_TRUE(platform.RemoveFile(Path("f")));
+  EXPECT_TRUE(platform.RemoveFile(Path("f")).ok());
   EXPECT_FALSE(fs::exists(Path("f")));
-  EXPECT_TRUE(platform.RemoveFile(Path("f")));
+  EXPECT_TRUE(platform.RemoveFile(Path("f")).ok());
 }
 
 TEST_F(PlatformTest, MissingLibraryIsAnErrorNamingIt) {
-  std::string error;
-  EXPECT_EQ(platform.LoadSharedLibrary(Path("librfc32-none.so"), &error), nullptr);
-  EXPECT_NE(error.find("librfc32-none"), std::string::npos) << error;
+  std::unique_ptr<DynamicLibrary> library;
+  Status failed = platform.LoadSharedLibrary(Path("librfc32-none.so"), &library);
+  EXPECT_EQ(library, nullptr);
+  EXPECT_NE(failed.Text().find("librfc32-none"), std::string::npos) << failed.Text();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "driver/command_line.h"
 #include "driver/run.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -137,8 +137,8 @@ bool BuildSystemList(RunState& run) {
   bool global = run.profile_name == kGlobalListingName;
   if (global) run.item_id.clear();
 
-  std::string contents, error;
-  if (!run.platform.ReadFile(run.profile_path, &contents, &error)) {
+  std::string contents;
+  if (!run.platform.ReadFile(run.profile_path, &contents).ok()) {
     // "10x1" is the number this message has always carried.
     return Fail(run, std::string(global ? "Error 10x1" : "Error 1024") + ": ProFile " +
                          run.profile_name + " is missing...");

@@ -1,6 +1,6 @@
 #include "profiles/system_profile.h"
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/document.h"
 #include "profiles/password.h"
 
@@ -113,8 +113,7 @@ SystemProfileRead ReadProfileForSystem(RunState& run, const std::string& path) {
   run.profile_path = path;
   run.profile_contents.clear();
   run.profile_lines.clear();
-  std::string error;
-  if (!run.platform.ReadFile(path, &run.profile_contents, &error)) {
+  if (!run.platform.ReadFile(path, &run.profile_contents).ok()) {
     run.profile_contents.clear();
     return SystemProfileRead::kMissing;
   }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "driver/run.h"
-#include "driver/text.h"
+#include "base/text.h"
 #include "platform/fake_platform.h"
 #include "profiles/password.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "output/channel.h"
 #include "output/document.h"
 #include "output/formatting.h"
@@ -159,8 +159,8 @@ std::string ItemHistoryPrefix(const RunState& run) {
 // False when it cannot be read whole now: the older copy must not replace
 // what the file holds.
 bool RereadProfile(RunState& run) {
-  std::string contents, error;
-  if (!run.platform.ReadFile(run.profile_path, &contents, &error)) return false;
+  std::string contents;
+  if (!run.platform.ReadFile(run.profile_path, &contents).ok()) return false;
   if (contents == run.profile_contents) return true;
   run.profile_contents = std::move(contents);
   run.profile_lines = SplitLines(run.profile_contents);
@@ -228,8 +228,7 @@ RFC_RC ComputeLoggingRates(RunState& run) {
     std::string history_line = prefix + SampleText(run, current);
     std::string contents = run.item_mode ? ItemProfile(run, prefix, history_line)
                                          : SingleSystemProfile(run, previous, history_line);
-    std::string error;
-    saved = run.platform.AtomicReplace(run.profile_path, contents, &error);
+    saved = run.platform.AtomicReplace(run.profile_path, contents).ok();
   }
   if (!saved) {
     run.run_ok = false;

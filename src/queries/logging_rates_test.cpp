@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "queries/fake_rfc.h"
 
 namespace quillmeter {

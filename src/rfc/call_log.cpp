@@ -8,9 +8,8 @@ void LogRfcEvent(RunState& run, std::string_view event, std::string_view detail)
   if (run.parameter_string.find(",SYSLOG") == std::string::npos) return;
   std::string line = std::to_string(static_cast<int>(run.connection));
   line.append(" ").append(event).append(" ").append(detail).append("\n");
-  std::string error;
   // The log is an aid for the administrator; it never fails a scan.
-  run.platform.AppendFile(CallLogPath(run), line, &error);
+  (void)run.platform.AppendFile(CallLogPath(run), line);
 }
 
 }  // namespace quillmeter

@@ -4,7 +4,7 @@
 #include <climits>
 #include <string_view>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "rfc/call_log.h"
 #include "rfc/rfc_library.h"
 
@@ -129,8 +129,8 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
                  " is no plain name !";
     return 0;
   }
-  std::string ini, error;
-  if (!run.platform.ReadFile("SapRfc." + p.destination, &ini, &error)) {
+  std::string ini;
+  if (!run.platform.ReadFile("SapRfc." + p.destination, &ini).ok()) {
     run.connection = run.rfc->RfcOpen(&r.options);
     LogRfcEvent(run, "RfcOpen called");
     return run.connection;
@@ -146,7 +146,7 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
   }
   // Sensors started together read SapRfc.ini while another writes it: it is
   // replaced whole, never written in place.
-  if (!run.platform.AtomicReplace(kRfcIniFile, ini, &error)) return 0;
+  if (!run.platform.AtomicReplace(kRfcIniFile, ini).ok()) return 0;
 
   r.connect_string = "CLIENT=" + p.client + " USER=" + UpperCase(p.user) + " PASSWD=" + p.password +
                      " LANG=D DEST=" + p.destination;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "rfc/rfc_library.h"
 
 namespace quillmeter {
@@ -125,8 +125,8 @@ void PrintField(std::ostream& out, std::string_view label, int indent, int width
 }
 
 void ScanTraceFile(RunState& run) {
-  std::string contents, error;
-  if (!run.platform.ReadFile(kTraceFile, &contents, &error)) {
+  std::string contents;
+  if (!run.platform.ReadFile(kTraceFile, &contents).ok()) {
     run.result.Append(" - Look for Trace-File");
     return;
   }

@@ -13,8 +13,12 @@ namespace {
 template <typename Function>
 bool Resolve(DynamicLibrary& module, const char* name, Function* function, std::string* error) {
   static_assert(sizeof(Function) == sizeof(void*));
-  void* address = module.Symbol(name, error);
-  if (address == nullptr) return false;
+  void* address = nullptr;
+  Status found = module.Symbol(name, &address);
+  if (!found.ok()) {
+    *error = found.cause();
+    return false;
+  }
   std::memcpy(function, &address, sizeof *function);
   return true;
 }
@@ -41,9 +45,10 @@ const char* ResolveOperations(RfcLibrary& rfc, std::string* error) {
   return missing;
 }
 
-// "path: reason", unless the system's reason names the path already.
-std::string Attempt(const std::string& path, const std::string& reason) {
-  return reason.find(path) != std::string::npos ? reason : path + ": " + reason;
+// The system's reason for a failed load, naming the path: POSIX's text
+// names it already, Windows' does not.
+std::string Attempt(const std::string& path, const Status& status) {
+  return status.cause().find(path) != std::string::npos ? status.cause() : status.Text();
 }
 
 }  // namespace
@@ -55,16 +60,16 @@ bool LoadRfcLibrary(RunState& run) {
 
   auto rfc = std::make_unique<RfcLibrary>();
   std::string path = beside;
-  std::string beside_error, search_error;
-  rfc->module = run.platform.LoadSharedLibrary(beside, &beside_error);
+  Status beside_load = run.platform.LoadSharedLibrary(beside, &rfc->module);
+  Status search_load;
   if (rfc->module == nullptr && beside != file) {
     path = file;
-    rfc->module = run.platform.LoadSharedLibrary(file, &search_error);
+    search_load = run.platform.LoadSharedLibrary(file, &rfc->module);
   }
   if (rfc->module == nullptr) {
     std::string message =
-        "Error 1040: RFC library " + file + " cannot be loaded (" + Attempt(beside, beside_error);
-    if (!search_error.empty()) message += "; " + Attempt(file, search_error);
+        "Error 1040: RFC library " + file + " cannot be loaded (" + Attempt(beside, beside_load);
+    if (!search_load.ok()) message += "; " + Attempt(file, search_load);
     SetErrorResult(run, message + ") !");
     return false;
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "profiles/password.h"
 
 namespace quillmeter {
@@ -216,12 +216,14 @@ int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std:
   }
   const std::string& path = args[0];
   std::string contents;
-  if (!platform.ReadFile(path, &contents, &error)) {
-    err << "quillmeter-password: cannot read the profile: " << error << "\n";
+  if (Status read = platform.ReadFile(path, &contents); !read.ok()) {
+    err << "quillmeter-password: cannot read the profile: " << read.Text() << "\n";
     return 1;
   }
-  if (!platform.AtomicReplace(path, ReplacePasswordLines(contents, stored), &error)) {
-    err << "quillmeter-password: cannot rewrite the profile, it is unchanged: " << error << "\n";
+  if (Status replaced = platform.AtomicReplace(path, ReplacePasswordLines(contents, stored));
+      !replaced.ok()) {
+    err << "quillmeter-password: cannot rewrite the profile, it is unchanged: " << replaced.Text()
+        << "\n";
     return 1;
   }
   out << "Stored password written to the \"Password...:\" line of " << path << "\n";

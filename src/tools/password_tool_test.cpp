@@ -5,7 +5,7 @@
 #include <set>
 #include <sstream>
 
-#include "driver/text.h"
+#include "base/text.h"
 #include "platform/fake_platform.h"
 #include "profiles/password.h"
 #include "profiles/system_profile.h"

@@ -1,6 +1,6 @@
 // Small text helpers shared by the readers of outside text.
-#ifndef QUILLMETER_DRIVER_TEXT_H_
-#define QUILLMETER_DRIVER_TEXT_H_
+#ifndef QUILLMETER_BASE_TEXT_H_
+#define QUILLMETER_BASE_TEXT_H_
 
 #include <string>
 #include <string_view>
@@ -22,4 +22,4 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace quillmeter
 
-#endif  // QUILLMETER_DRIVER_TEXT_H_
+#endif  // QUILLMETER_BASE_TEXT_H_
