@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
-#include "base/text.h"
 #include "fuzz_support.h"
 
 namespace quillmeter {
@@ -19,11 +19,9 @@ void CheckReaders(const std::vector<std::string>& args) {
   RunState run(platform, out);
   run.arguments = args;
   if (!ReadCommandLine(run)) return;
-  if (run.parameter_text.size() > kMaxParameters)
-    Require("parameters too long", run.parameter_text);
-  if (run.parameter_string != UpperCase(run.parameter_text))
-    Require("parameter string is not the upper-case text", run.parameter_string);
-  std::string display = ParameterDisplay(run.parameter_text);
+  if (run.options.parameter_text.size() > kMaxParameters)
+    Require("parameters too long", run.options.parameter_text);
+  std::string display = ParameterDisplay(run.options.parameter_text);
   if (display.empty() || display.find('#') != std::string::npos)
     Require("parameter display shows a '#' or nothing", display);
   if (!NameProfile(run)) return;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
-#include "base/text.h"
 #include "fuzz_support.h"
 #include "profiles/global_listing.h"
 
@@ -46,9 +46,8 @@ void CheckList(const RunState& run) {
     Require("system list empty or beyond its room", run.system_list);
   if (run.item_id.empty() || run.item_id.size() > 90 || run.item_id.find(':') != std::string::npos)
     Require("item id empty, too long or holding ':'", run.item_id);
-  if (run.parameter_text.size() > kMaxParameters ||
-      run.parameter_string != UpperCase(run.parameter_text))
-    Require("allocation parameters out of bounds", run.parameter_text);
+  if (run.options.parameter_text.size() > kMaxParameters)
+    Require("allocation parameters out of bounds", run.options.parameter_text);
   if (run.label_kind < '1' || run.label_kind > '4')
     Require("label kind out of range", std::string(1, run.label_kind));
 }

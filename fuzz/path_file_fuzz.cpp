@@ -3,8 +3,8 @@
 // under a directory of their own, so every probe can succeed.
 #include <string>
 
-#include "driver/sensor_directory.h"
 #include "base/text.h"
+#include "driver/sensor_directory.h"
 #include "fuzz_support.h"
 
 namespace quillmeter {

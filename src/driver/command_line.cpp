@@ -1,6 +1,5 @@
 #include "driver/command_line.h"
 
-#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -21,18 +20,8 @@ bool ReadCommandLine(RunState& run) {
     SetErrorResult(run, "Error 1009: Parameters too long !");
     return false;
   }
-  run.parameter_text = parameters;
-  run.parameter_string = UpperCase(parameters);
+  run.options = ParseOptions(parameters);
   return true;
-}
-
-std::string ParameterDisplay(const std::string& parameter_text) {
-  std::string display = parameter_text.substr(0, parameter_text.find('#'));
-  display = display.substr(0, display.find('@'));
-  // What a cut "(No Parameters)" or "(Parameters ...)" placeholder leaves.
-  if (display == "(Parameters " || display == "(No ") display.clear();
-  if (display.empty()) display = "(No Parameters)";
-  return display;
 }
 
 }  // namespace quillmeter

@@ -15,16 +15,12 @@ constexpr size_t kMaxProfileDir = 255;
 // Longest joined parameter words.
 constexpr size_t kMaxParameters = 127;
 
-// Takes run.arguments: sets ProfileName to the first argument and builds
-// ParameterString (upper case) and ParameterText (caller's case) from the
-// second and third, joined by one blank. Later arguments are ignored.
+// Takes run.arguments: sets ProfileName to the first argument and reads the
+// options of the second and third, joined by one blank. Later arguments are
+// ignored.
 // Returns false with the error result set when there is no first argument
 // or the parameters are too long to use safely.
 bool ReadCommandLine(RunState& run);
-
-// The parameters as the console trace shows them: cut at the first "#",
-// then at the first "@"; "(No Parameters)" when nothing remains.
-std::string ParameterDisplay(const std::string& parameter_text);
 
 }  // namespace quillmeter
 

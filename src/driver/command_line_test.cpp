@@ -20,14 +20,13 @@ TEST_F(CommandLineTest, JoinsTwoParameterWordsAndIgnoresTheRest) {
   run.arguments = {"prd", "Item=a", "#b", "third", "fourth"};
   ASSERT_TRUE(ReadCommandLine(run));
   EXPECT_EQ(run.profile_name, "prd");
-  EXPECT_EQ(run.parameter_text, "Item=a #b");
-  EXPECT_EQ(run.parameter_string, "ITEM=A #B");
+  EXPECT_EQ(run.options.parameter_text, "Item=a #b");
 }
 
 TEST_F(CommandLineTest, SingleParameterWordHasNoJoiningBlank) {
   run.arguments = {"prd", "x"};
   ASSERT_TRUE(ReadCommandLine(run));
-  EXPECT_EQ(run.parameter_text, "x");
+  EXPECT_EQ(run.options.parameter_text, "x");
 }
 
 TEST_F(CommandLineTest, MissingProfileNameIsError1001) {
@@ -43,19 +42,6 @@ TEST_F(CommandLineTest, OverlongParametersAreRefusedNotCut) {
   run.arguments = {"prd", std::string(100, 'a'), std::string(27, 'b')};
   EXPECT_FALSE(ReadCommandLine(run));
   EXPECT_NE(run.result.str().find("Error 1009: Parameters too long !"), std::string::npos);
-}
-
-TEST_F(CommandLineTest, ParameterDisplayCutsAtMarkers) {
-  struct Case {
-    const char* text;
-    const char* display;
-  } cases[] = {
-      {"", "(No Parameters)"},       {"(No #1", "(No Parameters)"},
-      {"(No", "(No"},                 {"(Parameters #x", "(No Parameters)"},
-      {",HOST=a #trace", ",HOST=a "}, {"a@b#c", "a"},
-      {"#", "(No Parameters)"},       {"Item=LogWrites", "Item=LogWrites"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ParameterDisplay(c.text), c.display) << c.text;
 }
 
 }  // namespace

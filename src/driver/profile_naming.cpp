@@ -1,14 +1,13 @@
 #include "driver/profile_naming.h"
 
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/sensor_directory.h"
-#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
 namespace {
 
-constexpr size_t kMaxItemId = 90;
 constexpr const char kItemProfile[] = "Tessarin.Prf";
 constexpr const char kGlobalProfile[] = "SAP Tessarin.Gbl";
 
@@ -26,15 +25,8 @@ void SelectGlobalListing(RunState& run) {
 }  // namespace
 
 bool NameProfile(RunState& run) {
-  size_t item = run.parameter_string.find("ITEM=");
-  if (item != std::string::npos) {
-    std::string id;
-    for (size_t i = item + 5; i < run.parameter_text.size() && id.size() < kMaxItemId; ++i) {
-      char c = run.parameter_text[i];
-      if (c == ' ' || c == ',') break;
-      id.push_back(c == ':' ? ' ' : c);
-    }
-    run.item_id = id;
+  if (run.options.item) {
+    run.item_id = *run.options.item;
     run.item_mode = true;
     run.profile_name = kItemProfile;
   }
@@ -42,7 +34,6 @@ bool NameProfile(RunState& run) {
   SelectGlobalListing(run);
 
   run.output_mode = OutputMode::kExeXml;
-  run.console_trace = run.parameter_string.find_first_of("#@$%") != std::string::npos;
 
   run.profile_dir.clear();
   const std::string& name = run.profile_name;
@@ -77,8 +68,7 @@ OutputMode SelectedOutputMode(Platform& platform) {
 
 bool OpenProfile(RunState& run) {
   run.output_mode = SelectedOutputMode(run.platform);
-  bool search = run.output_mode == OutputMode::kExeXml &&
-                run.parameter_string.find('@') == std::string::npos;
+  bool search = run.output_mode == OutputMode::kExeXml && !run.options.open_in_place;
   if (search) return FindSensorDirectory(run);
 
   run.profile_path = run.profile_dir + run.profile_name;

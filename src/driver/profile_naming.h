@@ -10,8 +10,8 @@ namespace quillmeter {
 
 // File names an installation places beside the executable to select a
 // console product mode; when several exist the last of this order wins.
-inline constexpr const char* kModeMarkerFiles[] = {
-    "Quillmeter.Vorlind", "Quillmeter.Quintara", "Quillmeter.Talvren", "Quillmeter.Drovimo"};
+inline constexpr const char* kModeMarkerFiles[] = {"Quillmeter.Vorlind", "Quillmeter.Quintara",
+                                                   "Quillmeter.Talvren", "Quillmeter.Drovimo"};
 
 // Applies the parameter keys and markers ("ITEM=", "#", "@", "$", "%") and
 // the naming rules (".P00", the global listing, a directory in the name) to

@@ -62,12 +62,12 @@ TEST_F(ProfileNamingTest, ItemKeepsCallersCaseAndStopsAtBlankOrComma) {
 TEST_F(ProfileNamingTest, MarkersSwitchOnTheConsoleTraceOnly) {
   for (const char* marker : {"#", "@", "$", "%", "a$b"}) {
     ASSERT_TRUE(Name({"prd", marker}));
-    EXPECT_TRUE(run.console_trace) << marker;
+    EXPECT_TRUE(run.options.console_trace) << marker;
     EXPECT_EQ(run.profile_name, "prd.P00") << marker;
     EXPECT_FALSE(run.item_mode) << marker;
   }
   ASSERT_TRUE(Name({"prd", "plain"}));
-  EXPECT_FALSE(run.console_trace);
+  EXPECT_FALSE(run.options.console_trace);
 }
 
 TEST_F(ProfileNamingTest, OverlongNamesAreRefusedNotCut) {
@@ -96,8 +96,7 @@ TEST_F(ProfileNamingTest, AtMarkerOpensTheProfileWhereTheCommandLineSays) {
 
   ASSERT_TRUE(Name({"/work/qas", "@"}));
   EXPECT_FALSE(OpenProfile(run));
-  EXPECT_NE(run.result.str().find("Error 1002: Profile qas.P00 is missing..."),
-            std::string::npos);
+  EXPECT_NE(run.result.str().find("Error 1002: Profile qas.P00 is missing..."), std::string::npos);
 }
 
 TEST_F(ProfileNamingTest, ProductModeNamesTheWholeMissingPath) {

@@ -14,18 +14,15 @@ int PrintErrorResult(RunState& run) {
 }
 
 void PrintProcessedLine(RunState& run) {
-  if (run.console_trace)
+  if (run.options.console_trace)
     run.out << "\n* " << TimeOfDay(run.platform) << " SAP " << kProductName
             << " now processed...\n";
 }
 
 int RunSensor(RunState& run) {
-  run.line_text =
-      "* " + TimeOfDay(run.platform) + " SAP " + kProductName + " " + kVersionText;
+  run.line_text = "* " + TimeOfDay(run.platform) + " SAP " + kProductName + " " + kVersionText;
   run.channel_counter = 0;
-  run.console_trace = false;
-  if (!ReadCommandLine(run) || !NameProfile(run) || !OpenProfile(run))
-    return PrintErrorResult(run);
+  if (!ReadCommandLine(run) || !NameProfile(run) || !OpenProfile(run)) return PrintErrorResult(run);
   if (run.item_mode) return RunMultiSystem(run);
   return RunSingleSystem(run);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/sensor_options.h"
 #include "output/output_mode.h"
 #include "output/result_text.h"
 #include "platform/platform.h"
@@ -29,16 +30,14 @@ struct RunState {
   // Command line.
   std::vector<std::string> arguments;  // without the program name
   std::string profile_name;            // ProfileName: file name part only
-  std::string parameter_string;        // ParameterString: joined, upper case
-  std::string parameter_text;          // ParameterText: joined, caller's case
+  SensorOptions options;               // what the parameter words say
 
   // Output mode and profile naming.
   OutputMode output_mode = OutputMode::kExeXml;
-  bool console_trace = false;
   bool item_mode = false;
-  std::string item_id;       // ItemId
-  std::string profile_dir;   // ProfileDir, ends with a separator or is empty
-  std::string profile_path;  // ProfilePath
+  std::string item_id;           // ItemId
+  std::string profile_dir;       // ProfileDir, ends with a separator or is empty
+  std::string profile_path;      // ProfilePath
   std::string profile_contents;  // the profile as read from ProfilePath
 
   // Where the PRTG sensor directory is searched: the path file, and the
@@ -48,9 +47,9 @@ struct RunState {
   std::string drive_root;
 
   // Output.
-  ResultText result;       // ResultText
-  std::string line_text;   // LineText: banner, later the state line
-  bool run_ok = false;     // run state: "OK" when true, "ERR" otherwise
+  ResultText result;      // ResultText
+  std::string line_text;  // LineText: banner, later the state line
+  bool run_ok = false;    // run state: "OK" when true, "ERR" otherwise
   unsigned channel_counter = 0;
 
   // System profile.
@@ -66,10 +65,10 @@ struct RunState {
   std::string sample_time = "16:20:21";
 
   // Multi-system run.
-  std::string system_list;    // SystemList: names, each followed by "#"
-  char label_kind = '1';      // LabelKind
-  bool item_found = false;    // ItemFound: "X" when true, "." otherwise
-  std::string system_alias;   // SystemAlias: the channel name of a system
+  std::string system_list;   // SystemList: names, each followed by "#"
+  char label_kind = '1';     // LabelKind
+  bool item_found = false;   // ItemFound: "X" when true, "." otherwise
+  std::string system_alias;  // SystemAlias: the channel name of a system
   // Names this multi-system sensor in the history line it keeps in each
   // system's profile ("# Alm <name> Date=..."), e.g. "Tessarin.Prf/LogWrites".
   std::string item_history_name;

@@ -1,7 +1,7 @@
 #include "driver/sensor_directory.h"
 
-#include "driver/command_line.h"
 #include "base/text.h"
+#include "driver/command_line.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -40,7 +40,8 @@ std::vector<std::string> DefaultSensorDirectories(const RunState& run) {
   std::string root = run.drive_root + run.platform.PathSeparator();
   std::vector<std::string> dirs;
   for (const char* programs : {"Programme", "Program Files", "Program Files (x86)"})
-    dirs.push_back(root + Join(run, {programs, "PRTG Network Monitor", "Custom Sensors", "ExeXml"}));
+    dirs.push_back(root +
+                   Join(run, {programs, "PRTG Network Monitor", "Custom Sensors", "ExeXml"}));
   return dirs;
 }
 

@@ -30,11 +30,10 @@ void PrintStateLines(RunState& run) {
   const ConnectionProfile& p = run.profile;
   std::string time = TimeOfDay(run.platform);
   run.out << run.line_text << "\n";
-  run.out << "* " << time << " " << run.profile_name << ", " << p.host_name << ", "
-          << p.destination << ", " << p.system_number << ", " << p.client
-          << " State=Processing\n";
+  run.out << "* " << time << " " << run.profile_name << ", " << p.host_name << ", " << p.destination
+          << ", " << p.system_number << ", " << p.client << " State=Processing\n";
   run.out << "* " << time << " " << kProductName << " - "
-          << ParameterDisplay(run.parameter_text) << " State=Executing\n";
+          << ParameterDisplay(run.options.parameter_text) << " State=Executing\n";
 }
 
 }  // namespace
@@ -48,7 +47,7 @@ int RunSingleSystem(RunState& run) {
 
   run.result.Clear();
   run.run_ok = false;
-  if (run.console_trace) PrintStateLines(run);
+  if (run.options.console_trace) PrintStateLines(run);
 
   std::string refusal;
   if (OpenConnection(run, &refusal) == 0) {

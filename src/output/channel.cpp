@@ -18,31 +18,23 @@ std::string_view DisplayUnit(std::string_view unit) {
   return unit;
 }
 
-// The channel number that Talvren's "CH=" selects, read from the caller's
-// parameter text: at most three characters, up to a comma, leading digits.
-unsigned SelectedChannel(const RunState& run, size_t key_position) {
-  size_t start = key_position + 3;
-  unsigned number = 0;
-  for (size_t i = start; i < start + 3 && i < run.parameter_text.size(); ++i) {
-    char c = run.parameter_text[i];
-    if (c < '0' || c > '9') break;
-    number = number * 10 + static_cast<unsigned>(c - '0');
-  }
-  return number;
-}
-
 }  // namespace
 
 std::string SanitizedChannelName(std::string_view name) {
   std::string sanitized(name);
   for (char& c : sanitized) {
     switch (c) {
-      case ' ': case '/': case '\\': case '[': case ']':
-      case '*': case '(': case ')': case ':': case '-':
-        c = '_';
-        break;
-      default:
-        break;
+      case ' ':
+      case '/':
+      case '\\':
+      case '[':
+      case ']':
+      case '*':
+      case '(':
+      case ')':
+      case ':':
+      case '-': c = '_'; break;
+      default: break;
     }
   }
   size_t dot = sanitized.find('.');
@@ -76,9 +68,8 @@ void AddChannel(RunState& run, std::string_view name, std::string_view value,
       return;
     }
     case OutputMode::kTalvren: {
-      size_t key = run.parameter_string.find("CH=");
-      if (key != std::string::npos) {
-        if (SelectedChannel(run, key) == run.channel_counter) result.Append(value);
+      if (run.options.channel) {
+        if (*run.options.channel == run.channel_counter) result.Append(value);
         return;
       }
       result.Append("\n> ");

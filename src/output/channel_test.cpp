@@ -18,9 +18,7 @@ class ChannelTest : public ::testing::Test {
 
   void UseMode(OutputMode mode, const std::string& parameters = "") {
     run.output_mode = mode;
-    run.parameter_text = parameters;
-    run.parameter_string = parameters;
-    for (char& c : run.parameter_string) c = static_cast<char>(toupper(c));
+    run.options = ParseOptions(parameters);
   }
 };
 
@@ -76,8 +74,8 @@ TEST_F(ChannelTest, TalvrenChannelSelection) {
     const char* parameters;
     const char* expected;
   } cases[] = {
-      {"CH=2,x", "b"},   {"ch=2", "b"},  {"CH=12345", ""}, {"CH=", ""},
-      {"x CH=3 y", "c"}, {"CH=02", "b"},
+      {"CH=2,x", "b"}, {"ch=2", "b"},     {"CH=12345", ""},
+      {"CH=", ""},     {"x CH=3 y", "c"}, {"CH=02", "b"},
   };
   for (const Case& c : cases) {
     UseMode(OutputMode::kTalvren, c.parameters);
@@ -99,8 +97,8 @@ TEST_F(ChannelTest, TalvrenSelectsChannelOneHundredTwentyThreeFromLongNumber) {
 TEST_F(ChannelTest, LongInputsAreCut) {
   UseMode(OutputMode::kTalvren);
   AddChannel(run, std::string(500, 'n'), std::string(500, 'v'), std::string(500, 'u'));
-  EXPECT_EQ(run.result.str(), "\n> " + std::string(123, 'n') + ": " + std::string(111, 'v') +
-                                  " " + std::string(123, 'u'));
+  EXPECT_EQ(run.result.str(), "\n> " + std::string(123, 'n') + ": " + std::string(111, 'v') + " " +
+                                  std::string(123, 'u'));
 }
 
 }  // namespace

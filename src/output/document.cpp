@@ -25,8 +25,7 @@ void AppendElementText(RunState& run, std::string_view text) {
 void CloseText(RunState& run) {
   if (IsDocumentMode(run.output_mode)) {
     run.result.Append("</Text>\n");
-  } else if (run.output_mode == OutputMode::kTalvren &&
-             run.parameter_string.find("CH=") != std::string::npos) {
+  } else if (run.output_mode == OutputMode::kTalvren && run.options.channel) {
     run.result.Clear();
   }
 }
@@ -39,9 +38,8 @@ void SetErrorResult(RunState& run, std::string_view message) {
   static constexpr std::string_view kHead = "<Prtg>\n<Error>1</Error>\n<Text>";
   static constexpr std::string_view kTail = "</Text>\n</Prtg>\n";
   const size_t room = ResultText::kCapacity - kHead.size() - kTail.size();
-  std::string text = IsDocumentMode(run.output_mode)
-                         ? EscapeXml(message, room)
-                         : std::string(message.substr(0, room));
+  std::string text = IsDocumentMode(run.output_mode) ? EscapeXml(message, room)
+                                                     : std::string(message.substr(0, room));
   run.result.Set(kHead);
   run.result.Append(text);
   run.result.Append(kTail);

@@ -18,7 +18,7 @@ class DocumentTest : public ::testing::Test {
   // A normal run's document with one summary text and no channels.
   std::string Document(OutputMode mode, const std::string& parameters = "") {
     run.output_mode = mode;
-    run.parameter_string = parameters;
+    run.options = ParseOptions(parameters);
     OpenDocument(run);
     OpenText(run);
     AppendElementText(run, "summary");

@@ -4,9 +4,9 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/run.h"
-#include "base/text.h"
 #include "output/document.h"
 
 namespace quillmeter {
@@ -16,7 +16,6 @@ constexpr size_t kSensorKeyWidth = 10;
 constexpr size_t kLineKeyWidth = 18;  // "# GSNG: " and the sensor key
 constexpr size_t kListTextColumn = 20;
 constexpr size_t kAllocationColumn = 19;
-constexpr size_t kMaxItemId = 90;
 constexpr const char kItemListTag[] = "# Gsng: ";
 
 bool Fail(RunState& run, const std::string& message) {
@@ -60,17 +59,10 @@ char LabelKindOf(std::string_view line) {
   return kind;
 }
 
-// The value after "Item=" up to a blank or comma, as the command line's
-// ITEM= key is read.
+// The figure the allocation's "Item=" (written exactly so) names.
 std::string ItemOf(std::string_view allocation) {
   size_t at = allocation.find("Item=");
-  std::string id;
-  if (at == std::string_view::npos) return id;
-  for (char c : allocation.substr(at + 5)) {
-    if (c == ' ' || c == ',' || id.size() == kMaxItemId) break;
-    id.push_back(c == ':' ? ' ' : c);
-  }
-  return id;
+  return at == std::string_view::npos ? std::string() : ItemValue(allocation.substr(at + 5));
 }
 
 bool TakeAllocation(RunState& run, std::string_view line, std::string* kept) {
@@ -82,8 +74,7 @@ bool TakeAllocation(RunState& run, std::string_view line, std::string* kept) {
   if (parameters.size() > kMaxParameters)
     return Fail(run, "Error 1028: Sensor-Allocation too long...");
   kept->assign(allocation);
-  run.parameter_text = parameters;
-  run.parameter_string = UpperCase(parameters);
+  run.options = AllocationOptions(run.options, parameters);
   run.item_found = true;
   run.label_kind = LabelKindOf(line);
   return true;
@@ -99,7 +90,7 @@ bool ReadItemProfile(RunState& run, const std::string& contents) {
 }
 
 bool ReadGlobalListing(RunState& run, const std::string& contents) {
-  std::string key = SensorKey(run.parameter_string);
+  std::string key = SensorKey(run.options.first_word);
   std::string list_key = "# GSNG: " + key;
   std::string allocation_key = "# GSNX: " + key;
   std::string kept;
@@ -124,8 +115,17 @@ bool ReadGlobalListing(RunState& run, const std::string& contents) {
 
 }  // namespace
 
-std::string SensorKey(const std::string& parameter_string) {
-  std::string key = parameter_string.substr(0, parameter_string.find(' '));
+std::string ItemValue(std::string_view text) {
+  std::string id;
+  for (char c : text) {
+    if (c == ' ' || c == ',' || id.size() == kMaxItemId) break;
+    id.push_back(c == ':' ? ' ' : c);
+  }
+  return id;
+}
+
+std::string SensorKey(const std::string& first_word) {
+  std::string key = first_word;
   if (key.size() < kSensorKeyWidth) key.resize(kSensorKeyWidth, ' ');
   return key;
 }

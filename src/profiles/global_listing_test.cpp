@@ -53,11 +53,12 @@ class GlobalListingTest : public ::testing::Test {
 };
 
 TEST_F(GlobalListingTest, SensorKeyIsTheFirstWordPaddedToTen) {
-  EXPECT_EQ(SensorKey("AB"), "AB        ");
-  EXPECT_EQ(SensorKey("AB #"), "AB        ");
-  EXPECT_EQ(SensorKey(""), "          ");
-  EXPECT_EQ(SensorKey("ABCDEFGHIJ X"), "ABCDEFGHIJ");
-  EXPECT_EQ(SensorKey("ABCDEFGHIJK"), "ABCDEFGHIJK");
+  for (auto [words, key] : {std::pair{"ab", "AB        "},
+                            {"AB #", "AB        "},
+                            {"", "          "},
+                            {"ABCDEFGHIJ X", "ABCDEFGHIJ"},
+                            {"ABCDEFGHIJK", "ABCDEFGHIJK"}})
+    EXPECT_EQ(SensorKey(ParseOptions(words).first_word), key) << words;
 }
 
 TEST_F(GlobalListingTest, ListingLinesAndAllocation) {
@@ -259,9 +260,9 @@ TEST_F(GlobalListingTest, AllocationReplacesTheParametersButNotTheTrace) {
   ASSERT_TRUE(Build({"global", "ab", "#"},
                     {List("AB", "A.P00#"), Allocation("AB", "Item=LogWrites,Host,No:01,SysLog" +
                                                                 std::string(kOwn) + ",Note=x")}));
-  EXPECT_EQ(run->parameter_text, "Item=LogWrites,Host,No 01,SysLog");
-  EXPECT_EQ(run->parameter_string, "ITEM=LOGWRITES,HOST,NO 01,SYSLOG");
-  EXPECT_TRUE(run->console_trace);
+  EXPECT_EQ(run->options.parameter_text, "Item=LogWrites,Host,No 01,SysLog");
+  EXPECT_TRUE(run->options.call_log);
+  EXPECT_TRUE(run->options.console_trace);
   EXPECT_EQ(run->label_kind, '3');
   EXPECT_EQ(run->item_history_name, "SAP Tessarin.Gbl:AB/LogWrites");
 }

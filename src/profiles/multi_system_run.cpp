@@ -50,11 +50,9 @@ std::string AliasOf(const RunState& run, const std::string& name) {
 }
 
 void PrintStartLines(RunState& run) {
-  std::string parameters = run.parameter_text;
-  std::replace(parameters.begin(), parameters.end(), ':', ' ');
-  parameters = parameters.substr(0, parameters.find(" @"));
   run.out << run.line_text << "\n";
-  run.out << "* " << TimeOfDay(run.platform) << " " << parameters << " State=Executing\n";
+  run.out << "* " << TimeOfDay(run.platform) << " "
+          << ListingParameterDisplay(run.options.parameter_text) << " State=Executing\n";
 }
 
 // Ends the run on a fault that stops every system. Standard output already
@@ -87,7 +85,7 @@ int EndRunOnQueryFailure(RunState& run) {
 int RunMultiSystem(RunState& run) {
   if (!BuildSystemList(run) || !LoadRfcLibrary(run)) return PrintErrorResult(run);
   LogRfcEvent(run, "program started", run.platform.ExecutablePath());
-  if (run.console_trace) PrintStartLines(run);
+  if (run.options.console_trace) PrintStartLines(run);
 
   OpenDocument(run);
   run.out << run.result.str() << "\n";
@@ -112,7 +110,7 @@ int RunMultiSystem(RunState& run) {
     }
     run.system_alias = AliasOf(run, name);
 
-    if (run.console_trace) {
+    if (run.options.console_trace) {
       const ConnectionProfile& p = run.profile;
       run.line_text = "* " + TimeOfDay(run.platform) + " " + name + ", " + p.display_host + ", " +
                       p.destination + ", " + p.system_number + ", " + p.client;
@@ -150,7 +148,7 @@ int RunMultiSystem(RunState& run) {
       ++tally.processed;
     else
       ++tally.failed;
-    if (run.console_trace) run.out << "\n" << run.line_text << " State=" << state << "\n";
+    if (run.options.console_trace) run.out << "\n" << run.line_text << " State=" << state << "\n";
   }
 
   OpenText(run);

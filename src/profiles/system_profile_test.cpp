@@ -5,8 +5,8 @@
 #include <map>
 #include <sstream>
 
-#include "driver/run.h"
 #include "base/text.h"
+#include "driver/run.h"
 #include "platform/fake_platform.h"
 #include "profiles/password.h"
 

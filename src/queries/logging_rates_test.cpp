@@ -300,7 +300,7 @@ TEST_F(LoggingRatesTest, EveryOutputModeGetsSummaryAndChannels) {
     RunState& run = fake.run;
     Prepare(run);
     run.output_mode = c.mode;
-    run.parameter_string = run.parameter_text = c.parameters;
+    run.options = ParseOptions(c.parameters);
     run.profile.destination = "R&D";
     run.profile_contents = fake.platform.files[kPath] = Alg("20261207 09:00:00", {0, 0, 0, 0});
     run.profile_lines = SplitLines(run.profile_contents);

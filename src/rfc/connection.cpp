@@ -21,17 +21,6 @@ std::string PadRight(std::string text, size_t width) {
 
 char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
 
-// Sets *value to the value of a ",HOST=" or ",NO=" key: in the caller's case,
-// up to the next blank or comma. Returns false when the key is absent.
-bool OverrideValue(const RunState& run, std::string_view key, std::string* value) {
-  size_t at = run.parameter_string.find(key);
-  if (at == std::string::npos) return false;
-  std::string_view text = run.parameter_text;
-  text = text.substr(std::min(text.size(), at + key.size()));
-  *value = std::string(text.substr(0, text.find_first_of(" ,")));
-  return true;
-}
-
 // The decimal value of a system number text, as a C library would read it:
 // leading blanks, a sign, then digits up to the first other character.
 int DecimalValue(std::string_view text) {
@@ -87,8 +76,8 @@ void FillOptions(RunState& run, OpenRecords& r) {
   r.gateway_host = p.gateway_host;
   r.gateway_service = p.gateway_service;
   std::string system_number = p.system_number;
-  OverrideValue(run, ",HOST=", &r.host_name);
-  OverrideValue(run, ",NO=", &system_number);
+  if (run.options.host) r.host_name = *run.options.host;
+  if (run.options.system_number) system_number = *run.options.system_number;
 
   r.options.destination = r.destination.data();
   r.options.client = r.client.data();
@@ -125,8 +114,7 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
   // reach any file on the machine.
   if (p.destination.find_first_of("/\\:") != std::string::npos) {
     if (refusal != nullptr)
-      *refusal = "Error 1043: Destination in Profile " + run.profile_name +
-                 " is no plain name !";
+      *refusal = "Error 1043: Destination in Profile " + run.profile_name + " is no plain name !";
     return 0;
   }
   std::string ini;
@@ -138,7 +126,7 @@ RFC_HANDLE OpenConnection(RunState& run, std::string* refusal) {
 
   // Only with the console trace: in the PRTG mode nothing may stand before
   // the document.
-  if (run.console_trace) run.out << "* SapRfc.Ini.......: " << p.destination << "<\n";
+  if (run.options.console_trace) run.out << "* SapRfc.Ini.......: " << p.destination << "<\n";
   std::string refused = ConnectStringRefusal(run);
   if (!refused.empty()) {
     if (refusal != nullptr) *refusal = refused;

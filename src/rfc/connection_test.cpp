@@ -32,11 +32,7 @@ class ConnectionTest : public ::testing::Test {
     p.gateway_service = "";
   }
 
-  void UseParameters(const std::string& text) {
-    run.parameter_text = text;
-    run.parameter_string = text;
-    for (char& c : run.parameter_string) c = static_cast<char>(std::toupper(c));
-  }
+  void UseParameters(const std::string& text) { run.options = ParseOptions(text); }
 
   FakePlatform platform;
   std::ostringstream out;
@@ -177,7 +173,7 @@ TEST_F(ConnectionTest, PerDestinationFileOpensThroughConnectString) {
 
 TEST_F(ConnectionTest, SapRfcIniLineOnlyWithConsoleTrace) {
   platform.files["SapRfc.PRD"] = "x";
-  run.console_trace = true;
+  run.options.console_trace = true;
   OpenConnection(run);
   EXPECT_EQ(out.str(), "* SapRfc.Ini.......: PRD<\n");
 }

@@ -60,10 +60,10 @@ TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
     ServeFakeLibrfc(fresh, kBeside, name);
     EXPECT_FALSE(LoadRfcLibrary(state)) << name;
     EXPECT_EQ(state.rfc, nullptr) << name;
-    EXPECT_NE(state.result.str().find("Error 1041: RFC library " + kBeside +
-                                      " lacks the operation " + name +
-                                      " (undefined symbol: " + name + ") !"),
-              std::string::npos)
+    EXPECT_NE(
+        state.result.str().find("Error 1041: RFC library " + kBeside + " lacks the operation " +
+                                name + " (undefined symbol: " + name + ") !"),
+        std::string::npos)
         << name << ": " << state.result.str();
   }
 }

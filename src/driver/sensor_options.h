@@ -1,0 +1,54 @@
+// What the parameter words say, read once. PRTG passes whatever the
+// administrator typed, so every key is found in any letter case, anywhere in
+// the words, and its value is taken in the caller's case.
+#ifndef QUILLMETER_DRIVER_SENSOR_OPTIONS_H_
+#define QUILLMETER_DRIVER_SENSOR_OPTIONS_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillmeter {
+
+struct SensorOptions {
+  // The words as given, joined by one blank; the console trace shows them.
+  std::string parameter_text;
+  // The first word in upper case: the key of a sensor in the global listing.
+  std::string first_word;
+
+  // Any of "#", "@", "$", "%": banner and state lines around the answer.
+  bool console_trace = false;
+  // "@": the profile is opened where the command line names it, not
+  // searched in the PRTG sensor directory.
+  bool open_in_place = false;
+  // "ITEM=": the multi-system run over the item profile, for this figure.
+  std::optional<std::string> item;
+  // "CH=": in Talvren mode only this channel's bare value (0 selects none).
+  std::optional<unsigned> channel;
+  // ",HOST=" and ",NO=": the application server and system number to use
+  // instead of the profile's.
+  std::optional<std::string> host;
+  std::optional<std::string> system_number;
+  // ",SYSLOG": the RFC call log.
+  bool call_log = false;
+};
+
+// Reads the keys and markers of `parameter_text`.
+SensorOptions ParseOptions(std::string_view parameter_text);
+
+// Options of a global listing's allocation text, which stands in for the
+// parameter words from then on; the console trace stays as the command line
+// set it.
+SensorOptions AllocationOptions(const SensorOptions& command_line, std::string_view allocation);
+
+// The parameters as the single-system trace line shows them: cut at the
+// first "#", then at the first "@"; "(No Parameters)" when nothing remains.
+std::string ParameterDisplay(std::string_view parameter_text);
+
+// The parameters as the multi-system trace line shows them: each ":" a
+// blank, cut before the first " @".
+std::string ListingParameterDisplay(std::string_view parameter_text);
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_DRIVER_SENSOR_OPTIONS_H_
