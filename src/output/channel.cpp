@@ -3,6 +3,7 @@
 #include <string>
 
 #include "output/document.h"
+#include "output/result_writer.h"
 
 namespace quillmeter {
 namespace {
@@ -19,28 +20,6 @@ std::string_view DisplayUnit(std::string_view unit) {
 }
 
 }  // namespace
-
-std::string SanitizedChannelName(std::string_view name) {
-  std::string sanitized(name);
-  for (char& c : sanitized) {
-    switch (c) {
-      case ' ':
-      case '/':
-      case '\\':
-      case '[':
-      case ']':
-      case '*':
-      case '(':
-      case ')':
-      case ':':
-      case '-': c = '_'; break;
-      default: break;
-    }
-  }
-  size_t dot = sanitized.find('.');
-  if (dot != std::string::npos) sanitized[dot] = '_';
-  return sanitized;
-}
 
 void AddChannel(RunState& run, std::string_view name, std::string_view value,
                 std::string_view unit) {

@@ -17,10 +17,6 @@ namespace quillmeter {
 void AddChannel(RunState& run, std::string_view name, std::string_view value,
                 std::string_view unit);
 
-// The channel name Quintara mode uses as a key: blanks and the characters
-// /\[]*():- become "_", then the first "." does too.
-std::string SanitizedChannelName(std::string_view name);
-
 }  // namespace quillmeter
 
 #endif  // QUILLMETER_OUTPUT_CHANNEL_H_
