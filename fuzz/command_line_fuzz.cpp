@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
 #include "fuzz_support.h"
@@ -15,20 +14,20 @@ namespace {
 
 void CheckReaders(const std::vector<std::string>& args) {
   FakePlatform platform;
-  std::ostringstream out;
-  RunState run(platform, out);
-  run.arguments = args;
-  if (!ReadCommandLine(run)) return;
-  if (run.options.parameter_text.size() > kMaxParameters)
-    Require("parameters too long", run.options.parameter_text);
-  std::string display = ParameterDisplay(run.options.parameter_text);
+  CommandLine line;
+  if (!ReadCommandLine(args, &line).ok()) return;
+  const SensorOptions& options = line.options;
+  if (options.parameter_text.size() > kMaxParameters)
+    Require("parameters too long", options.parameter_text);
+  std::string display = ParameterDisplay(options.parameter_text);
   if (display.empty() || display.find('#') != std::string::npos)
     Require("parameter display shows a '#' or nothing", display);
-  if (!NameProfile(run)) return;
-  if (run.profile_name.size() > kMaxProfileName || run.profile_dir.size() > kMaxProfileDir)
-    Require("profile name or directory out of bounds", run.profile_dir + run.profile_name);
-  if (run.item_id.size() > 90 || run.item_id.find(':') != std::string::npos)
-    Require("item id too long or holding ':'", run.item_id);
+  if (options.item && (options.item->size() > 90 || options.item->find(':') != std::string::npos))
+    Require("item id too long or holding ':'", *options.item);
+  ProfileName naming;
+  if (!NameProfile(platform, line.profile, options, &naming).ok()) return;
+  if (naming.name.size() > kMaxProfileName || naming.dir.size() > kMaxProfileDir)
+    Require("profile name or directory out of bounds", naming.dir + naming.name);
 }
 
 }  // namespace
@@ -49,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "# GSNX: PRD        Item=LogWrites,Sensor=\"SAP Quillmeter\"\n";
   }
   size_t mode = size % 5;
-  if (mode > 0) fuzz.platform.files[fuzz.platform.executable_dir + kModeMarkerFiles[mode - 1]] = "";
+  if (mode > 0)
+    fuzz.platform.files[fuzz.platform.executable_dir + ModeMarkerFile(kProductModes[mode - 1])] =
+        "";
   int code = fuzz.Run(args);
 
   std::string parameters;

@@ -3,21 +3,21 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/run.h"
+#include "driver/sensor.h"
 #include "profiles/profile_text.h"
 
 namespace quillmeter {
 
 std::string ValidProfile() { return ProfileText(); }
 
-FuzzRun::FuzzRun() { ResetFakeRfc(); }
-
 int FuzzRun::Run(const std::vector<std::string>& arguments) {
-  RunState run(platform, out);
-  run.arguments = arguments;
-  run.rfc = MakeFakeRfcLibrary();
+  SensorContext context(platform, out);
+  context.load_library = [this](std::unique_ptr<SapLibrary>* loaded) {
+    *loaded = library.Lend();
+    return Status::Ok();
+  };
   try {
-    return RunSensor(run);
+    return RunSensor(arguments, context);
   } catch (const ExitCalled& exit) {
     return exit.code;
   }

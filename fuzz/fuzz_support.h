@@ -13,7 +13,7 @@
 
 #include "platform/fake_platform.h"
 #include "prtg_answer.h"
-#include "queries/fake_rfc.h"
+#include "rfc/fake_sap_system.h"
 
 namespace quillmeter {
 
@@ -24,13 +24,14 @@ inline constexpr const char kSensorDir[] = "/Programme/PRTG Network Monitor/Cust
 // unscrambles to "Secret12").
 std::string ValidProfile();
 
-// One run of RunSensor over `platform` with the fake RFC library already
-// loaded; an exit of the RFC failure handler is taken as exit code 1.
+// One run of RunSensor over `platform` and the fake SAP library, whose
+// systems answer every query as a MaxDB system unless set up otherwise; an
+// exit of a failure handler is taken as exit code 1.
 struct FuzzRun {
-  FuzzRun();  // resets the fake library; its defaults answer every query
   int Run(const std::vector<std::string>& arguments);
 
   FakePlatform platform;
+  FakeSapLibrary library;
   std::ostringstream out;
 };
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
 #include "fuzz_support.h"
@@ -41,15 +40,16 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-void CheckList(const RunState& run) {
-  if (run.system_list.empty() || run.system_list.size() > kMaxSystemList)
-    Require("system list empty or beyond its room", run.system_list);
-  if (run.item_id.empty() || run.item_id.size() > 90 || run.item_id.find(':') != std::string::npos)
-    Require("item id empty, too long or holding ':'", run.item_id);
-  if (run.options.parameter_text.size() > kMaxParameters)
-    Require("allocation parameters out of bounds", run.options.parameter_text);
-  if (run.label_kind < '1' || run.label_kind > '4')
-    Require("label kind out of range", std::string(1, run.label_kind));
+void CheckList(const SystemListing& listing) {
+  if (listing.system_list.empty() || listing.system_list.size() > kMaxSystemList)
+    Require("system list empty or beyond its room", listing.system_list);
+  if (listing.item_id.empty() || listing.item_id.size() > kMaxItemId ||
+      listing.item_id.find(':') != std::string::npos)
+    Require("item id empty, too long or holding ':'", listing.item_id);
+  if (listing.parameters && listing.parameters->size() > kMaxParameters)
+    Require("allocation parameters out of bounds", *listing.parameters);
+  if (listing.label_kind < '1' || listing.label_kind > '4')
+    Require("label kind out of range", std::string(1, listing.label_kind));
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quillmeter;
   std::vector<std::string> parts = SplitInput(data, size, '\0', 2);
   parts.resize(2);
-  const std::string& listing = parts[0];
+  const std::string& listing_text = parts[0];
   const bool global = size % 2 == 0;
   const std::string file = global ? "SAP Tessarin.Gbl" : "Tessarin.Prf";
   std::vector<std::string> args = {global ? "global" : "x"};
@@ -68,21 +68,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   {
     FakePlatform platform;
-    std::ostringstream out;
-    RunState run(platform, out);
-    run.arguments = args;
-    if (ReadCommandLine(run) && NameProfile(run)) {
-      run.profile_path = run.profile_dir + run.profile_name;
-      platform.files[run.profile_path] = listing;
-      if (BuildSystemList(run)) CheckList(run);
+    CommandLine line;
+    ProfileName naming;
+    if (ReadCommandLine(args, &line).ok() &&
+        NameProfile(platform, line.profile, line.options, &naming).ok()) {
+      ListingRequest request{naming.dir + naming.name, naming.name, line.options.first_word,
+                             line.options.item.value_or(""), line.second_argument};
+      platform.files[request.path] = listing_text;
+      SystemListing read;
+      if (ReadSystemListing(platform, request, &read).ok()) CheckList(read);
     }
   }
 
   FuzzRun fuzz;
   PlaceSystems(fuzz.platform);
   std::map<std::string, std::string> before = fuzz.platform.files;
-  fuzz.platform.files[std::string(kSensorDir) + file] = listing;
-  fuzz.platform.files[file] = listing;
+  fuzz.platform.files[std::string(kSensorDir) + file] = listing_text;
+  fuzz.platform.files[file] = listing_text;
   int code = fuzz.Run(args);
   bool trace = parts[1].find_first_of("#@$%") != std::string::npos;
   CheckRun(fuzz, code, !trace);
@@ -91,6 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(TracedDocumentFault(out), out);
   }
   for (const auto& [path, contents] : before)
-    Require(RewriteFault(contents, fuzz.platform, path), listing);
+    Require(RewriteFault(contents, fuzz.platform, path), listing_text);
   return 0;
 }

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "queries/database_monitor.h"
-#include "queries/logging_rates.h"
+#include "rfc/tst04ada.h"
+#include "scan/sample.h"
 
 namespace quillmeter {
 namespace {
@@ -56,10 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = std::string(kSensorDir) + "PRD.P00";
   const std::string profile = ValidProfile() + history;
   fuzz.platform.files[path] = profile;
-  FakeRfc& rfc = TheFakeRfc();
-  rfc.last_collection = parts[1];
-  for (size_t start = 0; start < table.size(); start += kMonitorLineLength)
-    rfc.monitor_lines.push_back(table.substr(start, kMonitorLineLength));
+  // The library hands back the table's last line, blank-padded to its width.
+  FakeSystemSetup& system = fuzz.library.systems["PRD"];
+  system.collection = parts[1];
+  if (!table.empty()) {
+    system.monitor_line =
+        table.substr((table.size() - 1) / kMonitorLineLength * kMonitorLineLength);
+    system.monitor_line.resize(kMonitorLineLength, ' ');
+  }
   int code = fuzz.Run({"PRD"});
   CheckRun(fuzz, code, true);
   Require(RewriteFault(profile, fuzz.platform, path), profile);

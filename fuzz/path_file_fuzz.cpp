@@ -27,14 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FakePlatform platform;
     PlaceProfiles(platform);
     platform.files[platform.PrtgPathFile()] = path_file;
-    std::ostringstream out;
-    RunState run(platform, out);
-    run.profile_name = "PRD.P00";
-    if (FindSensorDirectory(run)) {
-      const std::string& dir = run.profile_dir;
+    ProfileFile file;
+    if (FindSensorDirectory(platform, {platform.PrtgPathFile(), ""}, "PRD.P00", &file).ok()) {
+      const std::string& dir = file.dir;
       if (dir.size() < 7 || UpperCase(dir.substr(dir.size() - 7)) != "EXEXML/" ||
-          run.profile_path != dir + run.profile_name || run.profile_contents != ValidProfile())
-        Require("profile accepted outside an ExeXml directory", run.profile_path);
+          file.path != dir + "PRD.P00" || file.contents != ValidProfile())
+        Require("profile accepted outside an ExeXml directory", file.path);
     }
   }
 

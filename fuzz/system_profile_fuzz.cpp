@@ -12,24 +12,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Both reads take the same lines by the same rules.
   FakePlatform platform;
-  std::ostringstream out;
   platform.files["PRD.P00"] = profile;
-  RunState single(platform, out);
-  single.profile_name = "PRD.P00";
-  single.profile_contents = profile;
-  bool read = ReadSystemProfile(single);
-  RunState multi(platform, out);
-  SystemProfileRead kind = ReadProfileForSystem(multi, "PRD.P00");
+  ConnectionProfile single, multi;
+  bool read = ReadSystemProfile(profile, "PRD.P00", &single).ok();
+  std::string contents;
+  SystemProfileRead kind = ReadProfileForSystem(platform, "PRD.P00", &multi, &contents);
   if (read != (kind == SystemProfileRead::kValid))
     Require("single and multi-system reads disagree", profile);
-  if (read && single.profile.destination != multi.profile.destination)
+  if (read && single.destination != multi.destination)
     Require("single and multi-system reads found other destinations", profile);
 
   // The whole scan, in the PRTG sensor directory.
   FuzzRun fuzz;
   const std::string path = std::string(kSensorDir) + "PRD.P00";
   fuzz.platform.files[path] = profile;
-  TheFakeRfc().monitor_lines = {MonitorLine("1.234.567", "12", "3", "0")};
+  if (read)
+    fuzz.library.systems[single.destination].monitor_line =
+        MonitorLine("1.234.567", "12", "3", "0");
   int code = fuzz.Run({"PRD"});
   CheckRun(fuzz, code, true);
   Require(RewriteFault(profile, fuzz.platform, path), profile);

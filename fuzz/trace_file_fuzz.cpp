@@ -4,7 +4,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "rfc/failure.h"
+#include "rfc/remote_call.h"
+#include "rfc/trace_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quillmeter;
@@ -14,12 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     FakePlatform platform;
     platform.files["Dev_Rfc.Trc"] = trace;
-    std::ostringstream out;
-    RunState run(platform, out);
     const std::string failure = "Error 1014: RFC-Failure raised !";
-    run.result.Set(failure);
-    ScanTraceFile(run);
-    const std::string& text = run.result.str();
+    const std::string text = failure + TraceHint(platform);
     if (text.compare(0, failure.size(), failure) != 0 ||
         text.compare(failure.size(), 3, " - ") != 0)
       Require("the hint does not follow the failure", text);
@@ -29,21 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzRun fuzz;
   fuzz.platform.files[std::string(kSensorDir) + "PRD.P00"] = ValidProfile();
   fuzz.platform.files["Dev_Rfc.Trc"] = trace;
-  FakeRfc& rfc = TheFakeRfc();
-  // The exception name is the library's text: take it from the trace's
-  // first line.
-  std::string exception = trace.substr(0, trace.find('\n'));
-  switch (data[0] % 4) {
-    case 0: rfc.call_result = 1; break;
-    case 1:
-      rfc.receive_result = 2;
-      rfc.exception_name = exception.c_str();
-      break;
-    case 2:
-      rfc.receive_result = 3;
-      rfc.exception_name = exception.c_str();
-      break;
-    case 3: rfc.receive_result = static_cast<RFC_RC>(data[0]); break;
+  // A failed query as the classic library reports it: the result code's
+  // message, an exception name that is the library's text (taken from the
+  // trace's first line), and the trace file's hint.
+  std::string exception = ExceptionName(trace.substr(0, trace.find('\n')).c_str());
+  RFC_RC codes[] = {kRfcFailure, kRfcException, kRfcSysException, static_cast<RFC_RC>(data[0])};
+  RFC_RC rc = codes[data[0] % 4];
+  Status failed = Status::Error(QueryFailureMessage(rc, exception) + TraceHint(fuzz.platform));
+  FakeSystemSetup& system = fuzz.library.systems["PRD"];
+  switch (data[0] / 4 % 3) {
+    case 0: system.FailCollection(failed); break;
+    case 1: system.FailInfo(failed); break;
+    case 2: system.FailMonitor(failed); break;
   }
   int code = fuzz.Run({"PRD"});
   CheckRun(fuzz, code, true);

@@ -3,8 +3,11 @@
 #define QUILLMETER_DRIVER_COMMAND_LINE_H_
 
 #include <string>
+#include <vector>
 
-#include "driver/run_state.h"
+#include "base/status.h"
+#include "driver/sensor_options.h"
+#include "profiles/global_listing.h"
 
 namespace quillmeter {
 
@@ -12,15 +15,20 @@ namespace quillmeter {
 constexpr size_t kMaxProfileName = 63;
 // Longest directory given with the profile name.
 constexpr size_t kMaxProfileDir = 255;
-// Longest joined parameter words.
-constexpr size_t kMaxParameters = 127;
+// Longest joined parameter words; an allocation stands in for them.
+constexpr size_t kMaxParameters = kMaxAllocationParameters;
 
-// Takes run.arguments: sets ProfileName to the first argument and reads the
-// options of the second and third, joined by one blank. Later arguments are
-// ignored.
-// Returns false with the error result set when there is no first argument
-// or the parameters are too long to use safely.
-bool ReadCommandLine(RunState& run);
+struct CommandLine {
+  std::string profile;          // the first argument
+  std::string second_argument;  // as given, "" when there is none
+  SensorOptions options;        // of the second and third, joined by one blank
+};
+
+// Reads `arguments` (without the program name); later ones than the third
+// are ignored. Fails with "Error 1001" without a first argument and "Error
+// 1009" for parameters too long to use safely: cutting them could drop a
+// marker or change an item.
+Status ReadCommandLine(const std::vector<std::string>& arguments, CommandLine* command_line);
 
 }  // namespace quillmeter
 

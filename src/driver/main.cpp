@@ -1,10 +1,10 @@
 // quillmeter: the PRTG EXE/XML sensor for SAP systems on MaxDB.
 #include <iostream>
 
-#include "driver/run.h"
+#include "driver/sensor.h"
 
 int main(int argc, char** argv) {
-  quillmeter::RunState run(quillmeter::SystemPlatform(), std::cout);
-  for (int i = 1; i < argc; ++i) run.arguments.emplace_back(argv[i]);
-  return quillmeter::RunSensor(run);
+  quillmeter::SensorContext context(quillmeter::SystemPlatform(), std::cout);
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  return quillmeter::RunSensor(arguments, context);
 }

@@ -1,85 +1,80 @@
 #include "driver/profile_naming.h"
 
+#include "base/product.h"
 #include "base/text.h"
 #include "driver/command_line.h"
-#include "driver/sensor_directory.h"
-#include "output/document.h"
+#include "profiles/global_listing.h"
 
 namespace quillmeter {
 namespace {
-
-constexpr const char kItemProfile[] = "Tessarin.Prf";
-constexpr const char kGlobalProfile[] = "SAP Tessarin.Gbl";
 
 void AppendDefaultExtension(std::string& name) {
   if (name.size() < 4 || name[name.size() - 4] != '.') name += ".P00";
 }
 
-void SelectGlobalListing(RunState& run) {
-  if (UpperCase(run.profile_name) == "GLOBAL.P00") {
-    run.item_mode = true;
-    run.profile_name = kGlobalProfile;
+void SelectGlobalListing(ProfileName* naming) {
+  if (UpperCase(naming->name) == "GLOBAL.P00") {
+    naming->item_mode = true;
+    naming->name = kGlobalListingName;
   }
 }
 
 }  // namespace
 
-bool NameProfile(RunState& run) {
-  if (run.options.item) {
-    run.item_id = *run.options.item;
-    run.item_mode = true;
-    run.profile_name = kItemProfile;
+Status NameProfile(const Platform& platform, const std::string& argument,
+                   const SensorOptions& options, ProfileName* naming) {
+  *naming = ProfileName();
+  naming->name = argument;
+  if (options.item) {
+    naming->item_mode = true;
+    naming->name = kItemProfileName;
   }
-  AppendDefaultExtension(run.profile_name);
-  SelectGlobalListing(run);
+  AppendDefaultExtension(naming->name);
+  SelectGlobalListing(naming);
 
-  run.output_mode = OutputMode::kExeXml;
-
-  run.profile_dir.clear();
-  const std::string& name = run.profile_name;
+  const std::string name = naming->name;
   for (size_t i = name.size(); i > 1; --i) {
-    if (run.platform.IsPathSeparator(name[i - 1])) {
-      run.profile_dir = name.substr(0, i);
-      run.profile_name = name.substr(i);
+    if (platform.IsPathSeparator(name[i - 1])) {
+      naming->dir = name.substr(0, i);
+      naming->name = name.substr(i);
       break;
     }
   }
-  SelectGlobalListing(run);
+  SelectGlobalListing(naming);
 
-  // A cut name would open another system's profile; refuse it instead.
-  if (run.profile_name.size() > kMaxProfileName || run.profile_dir.size() > kMaxProfileDir) {
-    SetErrorResult(run, "Error 1008: Profile-Name too long !");
-    return false;
-  }
-  return true;
+  if (naming->name.size() > kMaxProfileName || naming->dir.size() > kMaxProfileDir)
+    return Status::Error("Error 1008: Profile-Name too long !");
+  return Status::Ok();
+}
+
+std::string ModeMarkerFile(OutputMode mode) {
+  return std::string(kProductName) + "." + std::string(OutputModeName(mode));
 }
 
 OutputMode SelectedOutputMode(Platform& platform) {
-  static constexpr OutputMode kModes[] = {OutputMode::kVorlind, OutputMode::kQuintara,
-                                          OutputMode::kTalvren, OutputMode::kDrovimo};
   std::string dir = platform.ExecutableDir();
   OutputMode mode = OutputMode::kExeXml;
   if (dir.empty()) return mode;
   std::string contents;
-  for (size_t i = 0; i < std::size(kModes); ++i)
-    if (platform.ReadFile(dir + kModeMarkerFiles[i], &contents).ok()) mode = kModes[i];
+  for (OutputMode product : kProductModes)
+    if (platform.ReadFile(dir + ModeMarkerFile(product), &contents).ok()) mode = product;
   return mode;
 }
 
-bool OpenProfile(RunState& run) {
-  run.output_mode = SelectedOutputMode(run.platform);
-  bool search = run.output_mode == OutputMode::kExeXml && !run.options.open_in_place;
-  if (search) return FindSensorDirectory(run);
+Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,
+                   OutputMode mode, const SensorOptions& options, ProfileFile* file) {
+  if (mode == OutputMode::kExeXml && !options.open_in_place)
+    return FindSensorDirectory(platform, roots, naming.name, file);
 
-  run.profile_path = run.profile_dir + run.profile_name;
-  if (!run.platform.ReadFile(run.profile_path, &run.profile_contents).ok()) {
+  file->dir = naming.dir;
+  file->name = naming.name;
+  file->path = naming.dir + naming.name;
+  if (!platform.ReadFile(file->path, &file->contents).ok()) {
     // The product modes name the whole path; the PRTG mode names the profile.
-    const std::string& shown =
-        run.output_mode == OutputMode::kExeXml ? run.profile_name : run.profile_path;
-    SetErrorResult(run, "Error 1002: Profile " + shown + " is missing...");
-    return false;
+    const std::string& shown = mode == OutputMode::kExeXml ? file->name : file->path;
+    return Status::Error("Error 1002: Profile " + shown + " is missing...");
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace quillmeter

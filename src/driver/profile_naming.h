@@ -4,30 +4,41 @@
 
 #include <string>
 
-#include "driver/run_state.h"
+#include "base/status.h"
+#include "driver/sensor_directory.h"
+#include "driver/sensor_options.h"
+#include "output/output_mode.h"
+#include "platform/platform.h"
 
 namespace quillmeter {
 
-// File names an installation places beside the executable to select a
-// console product mode; when several exist the last of this order wins.
-inline constexpr const char* kModeMarkerFiles[] = {"Quillmeter.Vorlind", "Quillmeter.Quintara",
-                                                   "Quillmeter.Talvren", "Quillmeter.Drovimo"};
+struct ProfileName {
+  std::string dir;         // a directory given with the name, "" for none
+  std::string name;        // the file name, with its extension
+  bool item_mode = false;  // the item profile or the global listing
+};
 
-// Applies the parameter keys and markers ("ITEM=", "#", "@", "$", "%") and
-// the naming rules (".P00", the global listing, a directory in the name) to
-// ProfileName; sets ItemId, ItemMode, ConsoleTrace and ProfileDir. Returns
-// false with the error result set when a name is too long to use.
-bool NameProfile(RunState& run);
+// The profile the first argument and the options name: ".P00" when the name
+// has no extension, "Tessarin.Prf" with "ITEM=", "SAP Tessarin.Gbl" for
+// "global", a directory split off. Fails with "Error 1008" for a name too
+// long to use: a cut one would open another system's profile.
+Status NameProfile(const Platform& platform, const std::string& argument,
+                   const SensorOptions& options, ProfileName* naming);
+
+// The file beside the executable that selects product mode `mode`.
+std::string ModeMarkerFile(OutputMode mode);
 
 // The product mode that marker files beside the executable select, or
-// EXEXML when there is none.
+// EXEXML when there is none; when several exist the last of kProductModes
+// wins.
 OutputMode SelectedOutputMode(Platform& platform);
 
-// Settles the output mode and reads the profile into run.profile_contents:
-// in EXEXML mode from the PRTG sensor directory (or, with "@", from
-// ProfileDir + ProfileName), in a product mode from ProfileDir +
-// ProfileName. Returns false with the error result set when it is missing.
-bool OpenProfile(RunState& run);
+// Reads the named profile into *file: in EXEXML mode from the PRTG sensor
+// directory (or, with "@", where the name says), in a product mode where the
+// name says. Fails with "Error 1002", naming the profile in EXEXML mode and
+// the whole path in a product mode, or as FindSensorDirectory does.
+Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,
+                   OutputMode mode, const SensorOptions& options, ProfileFile* file);
 
 }  // namespace quillmeter
 

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "driver/command_line.h"
 #include "platform/fake_platform.h"
 
 namespace quillmeter {
@@ -12,69 +9,48 @@ namespace {
 
 class ProfileNamingTest : public ::testing::Test {
  protected:
-  FakePlatform platform;
-  std::ostringstream out;
-  RunState run{platform, out};
-
-  bool Name(std::vector<std::string> args) {
-    run.arguments = std::move(args);
-    return ReadCommandLine(run) && NameProfile(run);
+  Status Name(const std::string& argument, const std::string& parameters = "") {
+    options = ParseOptions(parameters);
+    return NameProfile(platform, argument, options, &naming);
   }
+
+  FakePlatform platform;
+  SensorOptions options;
+  ProfileName naming;
 };
 
 TEST_F(ProfileNamingTest, NamesAndExtensions) {
   struct Case {
-    std::vector<std::string> args;
+    const char* argument;
+    const char* parameters;
     const char* dir;
     const char* name;
     bool item_mode;
   } cases[] = {
-      {{"prd"}, "", "prd.P00", false},
-      {{"prd.txt"}, "", "prd.txt", false},
-      {{"PRD.P01"}, "", "PRD.P01", false},
-      {{"ab"}, "", "ab.P00", false},
-      {{"global"}, "", "SAP Tessarin.Gbl", true},
-      {{"Global.p00"}, "", "SAP Tessarin.Gbl", true},
-      {{"/sensors/global"}, "/sensors/", "SAP Tessarin.Gbl", true},
-      {{"/prd"}, "", "/prd.P00", false},
-      {{"a/b/prd.P02"}, "a/b/", "prd.P02", false},
-      {{"whatever", "ITEM=Host:01,next"}, "", "Tessarin.Prf", true},
+      {"prd", "", "", "prd.P00", false},
+      {"prd.txt", "", "", "prd.txt", false},
+      {"PRD.P01", "", "", "PRD.P01", false},
+      {"ab", "", "", "ab.P00", false},
+      {"global", "", "", "SAP Tessarin.Gbl", true},
+      {"Global.p00", "", "", "SAP Tessarin.Gbl", true},
+      {"/sensors/global", "", "/sensors/", "SAP Tessarin.Gbl", true},
+      {"/prd", "", "", "/prd.P00", false},
+      {"a/b/prd.P02", "", "a/b/", "prd.P02", false},
+      {"whatever", "ITEM=Host:01,next", "", "Tessarin.Prf", true},
+      {"prd", "#$%", "", "prd.P00", false},
   };
-  for (Case& c : cases) {
-    run.item_mode = false;
-    std::string shown = c.args[0];
-    ASSERT_TRUE(Name(c.args)) << shown;
-    EXPECT_EQ(run.profile_dir, c.dir) << shown;
-    EXPECT_EQ(run.profile_name, c.name) << shown;
-    EXPECT_EQ(run.item_mode, c.item_mode) << shown;
+  for (const Case& c : cases) {
+    ASSERT_TRUE(Name(c.argument, c.parameters).ok()) << c.argument;
+    EXPECT_EQ(naming.dir, c.dir) << c.argument;
+    EXPECT_EQ(naming.name, c.name) << c.argument;
+    EXPECT_EQ(naming.item_mode, c.item_mode) << c.argument;
   }
-}
-
-TEST_F(ProfileNamingTest, ItemKeepsCallersCaseAndStopsAtBlankOrComma) {
-  ASSERT_TRUE(Name({"x", "ITEM=Host:01,next"}));
-  EXPECT_EQ(run.item_id, "Host 01");
-  ASSERT_TRUE(Name({"x", "item=abc"}));
-  EXPECT_EQ(run.item_id, "abc");
-  ASSERT_TRUE(Name({"x", "ITEM=" + std::string(120, 'w')}));
-  EXPECT_EQ(run.item_id, std::string(90, 'w'));
-}
-
-TEST_F(ProfileNamingTest, MarkersSwitchOnTheConsoleTraceOnly) {
-  for (const char* marker : {"#", "@", "$", "%", "a$b"}) {
-    ASSERT_TRUE(Name({"prd", marker}));
-    EXPECT_TRUE(run.options.console_trace) << marker;
-    EXPECT_EQ(run.profile_name, "prd.P00") << marker;
-    EXPECT_FALSE(run.item_mode) << marker;
-  }
-  ASSERT_TRUE(Name({"prd", "plain"}));
-  EXPECT_FALSE(run.options.console_trace);
 }
 
 TEST_F(ProfileNamingTest, OverlongNamesAreRefusedNotCut) {
-  EXPECT_TRUE(Name({std::string(59, 'p')}));
-  EXPECT_FALSE(Name({std::string(60, 'p')}));
-  EXPECT_NE(run.result.str().find("Error 1008: Profile-Name too long !"), std::string::npos);
-  EXPECT_FALSE(Name({"/" + std::string(300, 'd') + "/prd"}));
+  EXPECT_TRUE(Name(std::string(59, 'p')).ok());
+  EXPECT_EQ(Name(std::string(60, 'p')).message(), "Error 1008: Profile-Name too long !");
+  EXPECT_FALSE(Name("/" + std::string(300, 'd') + "/prd").ok());
 }
 
 TEST_F(ProfileNamingTest, MarkerFilesBesideTheExecutableSelectTheMode) {
@@ -87,25 +63,24 @@ TEST_F(ProfileNamingTest, MarkerFilesBesideTheExecutableSelectTheMode) {
   EXPECT_EQ(SelectedOutputMode(platform), OutputMode::kDrovimo);
 }
 
-TEST_F(ProfileNamingTest, AtMarkerOpensTheProfileWhereTheCommandLineSays) {
+TEST_F(ProfileNamingTest, WhereTheProfileIsOpenedAndHowItsAbsenceIsNamed) {
   platform.files["/work/prd.P00"] = "Destination:            PRD\n";
-  ASSERT_TRUE(Name({"/work/prd", "@"}));
-  ASSERT_TRUE(OpenProfile(run));
-  EXPECT_EQ(run.profile_path, "/work/prd.P00");
-  EXPECT_EQ(run.profile_contents, "Destination:            PRD\n");
+  const SearchRoots roots{"/PRTG_Path.Txt", ""};
+  ProfileFile file;
+  ASSERT_TRUE(Name("/work/prd", "@").ok());
+  ASSERT_TRUE(OpenProfile(platform, roots, naming, OutputMode::kExeXml, options, &file).ok());
+  EXPECT_EQ(file.path, "/work/prd.P00");
+  EXPECT_EQ(file.contents, "Destination:            PRD\n");
 
-  ASSERT_TRUE(Name({"/work/qas", "@"}));
-  EXPECT_FALSE(OpenProfile(run));
-  EXPECT_NE(run.result.str().find("Error 1002: Profile qas.P00 is missing..."), std::string::npos);
-}
-
-TEST_F(ProfileNamingTest, ProductModeNamesTheWholeMissingPath) {
-  platform.files["/opt/quillmeter/Quillmeter.Talvren"] = "";
-  ASSERT_TRUE(Name({"/work/qas"}));
-  EXPECT_FALSE(OpenProfile(run));
-  EXPECT_EQ(run.output_mode, OutputMode::kTalvren);
-  EXPECT_NE(run.result.str().find("Error 1002: Profile /work/qas.P00 is missing..."),
-            std::string::npos);
+  ASSERT_TRUE(Name("/work/qas", "@").ok());
+  EXPECT_EQ(OpenProfile(platform, roots, naming, OutputMode::kExeXml, options, &file).message(),
+            "Error 1002: Profile qas.P00 is missing...");
+  EXPECT_EQ(OpenProfile(platform, roots, naming, OutputMode::kTalvren, options, &file).message(),
+            "Error 1002: Profile /work/qas.P00 is missing...");
+  ASSERT_TRUE(Name("/work/prd").ok());
+  EXPECT_EQ(OpenProfile(platform, roots, naming, OutputMode::kExeXml, options, &file).message(),
+            "Error 1002: Profile prd.P00 is missing...")
+      << "without \"@\" the PRTG mode searches its sensor directory";
 }
 
 }  // namespace

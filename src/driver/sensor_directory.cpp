@@ -2,97 +2,89 @@
 
 #include "base/text.h"
 #include "driver/command_line.h"
-#include "output/document.h"
 
 namespace quillmeter {
 namespace {
 
-std::string Join(const RunState& run, std::initializer_list<const char*> parts) {
+std::string Join(const Platform& platform, std::initializer_list<const char*> parts) {
   std::string path;
   for (const char* part : parts) {
     path += part;
-    path += run.platform.PathSeparator();
+    path += platform.PathSeparator();
   }
   return path;
 }
 
-// Opens dir + ProfileName; on success the profile is read.
-bool Probe(RunState& run, const std::string& dir) {
-  return run.platform.ReadFile(dir + run.profile_name, &run.profile_contents).ok();
-}
-
-bool ProfileMissing(RunState& run) {
-  SetErrorResult(run, "Error 1002: Profile " + run.profile_name + " is missing...");
-  return false;
-}
-
 // A path file line names a directory when it starts with a separator or
 // with a drive ("D:" or "D:\").
-bool NamesDirectory(const RunState& run, const std::string& line) {
-  const Platform& p = run.platform;
+bool NamesDirectory(const Platform& p, const std::string& line) {
   return (line.size() > 0 && p.IsPathSeparator(line[0])) || (line.size() > 1 && line[1] == ':') ||
          (line.size() > 2 && p.IsPathSeparator(line[2]));
 }
 
 }  // namespace
 
-std::vector<std::string> DefaultSensorDirectories(const RunState& run) {
-  std::string root = run.drive_root + run.platform.PathSeparator();
+std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
+                                                  const std::string& drive_root) {
+  std::string root = drive_root + platform.PathSeparator();
   std::vector<std::string> dirs;
   for (const char* programs : {"Programme", "Program Files", "Program Files (x86)"})
     dirs.push_back(root +
-                   Join(run, {programs, "PRTG Network Monitor", "Custom Sensors", "ExeXml"}));
+                   Join(platform, {programs, "PRTG Network Monitor", "Custom Sensors", "ExeXml"}));
   return dirs;
 }
 
-bool FindSensorDirectory(RunState& run) {
-  Platform& platform = run.platform;
-  run.profile_dir.clear();
+Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
+                           ProfileFile* file) {
+  // Opens dir + name; on success the profile is read.
+  auto probe = [&](const std::string& dir) {
+    return platform.ReadFile(dir + name, &file->contents).ok();
+  };
+  const Status missing = Status::Error("Error 1002: Profile " + name + " is missing...");
+  std::string dir;
   std::string path_file;
-  bool found = false;
   bool named = false;
-  if (platform.ReadFile(run.prtg_path_file, &path_file).ok()) {
+  if (platform.ReadFile(roots.path_file, &path_file).ok()) {
     for (const std::string& line : SplitLines(path_file)) {
-      if (line.size() <= kMaxProfileDir && NamesDirectory(run, line)) {
-        run.profile_dir = line;
+      if (line.size() <= kMaxProfileDir && NamesDirectory(platform, line)) {
+        dir = line;
         named = true;
       }
     }
   }
   // A path file that names no directory counts as absent.
+  bool found = false;
   if (named) {
-    if (!platform.IsPathSeparator(run.profile_dir.back()))
-      run.profile_dir += platform.PathSeparator();
-    for (std::string sub : {Join(run, {"PRTG Network Monitor", "Custom Sensors", "ExeXml"}),
-                            Join(run, {"Custom Sensors", "ExeXml"})}) {
-      if (Probe(run, run.profile_dir + sub)) run.profile_dir += sub;
+    if (!platform.IsPathSeparator(dir.back())) dir += platform.PathSeparator();
+    for (const std::string& sub :
+         {Join(platform, {"PRTG Network Monitor", "Custom Sensors", "ExeXml"}),
+          Join(platform, {"Custom Sensors", "ExeXml"})}) {
+      if (probe(dir + sub)) dir += sub;
     }
-    if (!Probe(run, run.profile_dir)) return ProfileMissing(run);
+    if (!probe(dir)) return missing;
     found = true;
   } else {
-    found = Probe(run, run.profile_dir);
+    found = probe(dir);
   }
   if (!found) {
-    for (const std::string& dir : DefaultSensorDirectories(run)) {
-      if (Probe(run, dir)) {
-        run.profile_dir = dir;
+    for (const std::string& candidate : DefaultSensorDirectories(platform, roots.drive_root)) {
+      if (probe(candidate)) {
+        dir = candidate;
         found = true;
         break;
       }
     }
-    if (!found) return ProfileMissing(run);
+    if (!found) return missing;
   }
 
   // Only an ExeXml sensor directory may serve PRTG: the six characters
   // before the final separator must read EXEXML.
-  const std::string& dir = run.profile_dir;
-  if (dir.size() < 7 || UpperCase(dir.substr(dir.size() - 7, 6)) != "EXEXML") {
-    SetErrorResult(run, "Sorry, invalid Path-Usage...");
-    return false;
-  }
-  run.profile_path = dir + run.profile_name;
-  run.output_mode = OutputMode::kExeXml;
-  return true;
+  if (dir.size() < 7 || UpperCase(dir.substr(dir.size() - 7, 6)) != "EXEXML")
+    return Status::Error("Sorry, invalid Path-Usage...");
+  file->dir = dir;
+  file->name = name;
+  file->path = dir + name;
+  return Status::Ok();
 }
 
 }  // namespace quillmeter

@@ -5,20 +5,37 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "base/status.h"
+#include "platform/platform.h"
 
 namespace quillmeter {
 
-// The default sensor directories under `drive_root`, in the order they are
-// probed ("Programme", "Program Files", "Program Files (x86)").
-std::vector<std::string> DefaultSensorDirectories(const RunState& run);
+// A profile file as it was found and read.
+struct ProfileFile {
+  std::string dir;   // ends with a separator, or "" for the current directory
+  std::string name;  // the file name
+  std::string path;  // dir + name
+  std::string contents;
+};
 
-// Finds ProfileName in the directory that the path file names, else in the
+// Where the search starts; tests point both into a temporary tree.
+struct SearchRoots {
+  std::string path_file;   // the file naming the PRTG installation directory
+  std::string drive_root;  // what the default directories hang from, "" the current drive
+};
+
+// The default sensor directories, in the order they are probed
+// ("Programme", "Program Files", "Program Files (x86)").
+std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
+                                                  const std::string& drive_root);
+
+// Finds profile `name` in the directory the path file names, else in the
 // current directory, else in the default directories, and reads it into
-// run.profile_contents. The directory must be an ExeXml directory. Sets
-// ProfileDir and ProfilePath. Returns false with the error result set
-// ("Error 1002" when not found, "Sorry, invalid Path-Usage..." elsewhere).
-bool FindSensorDirectory(RunState& run);
+// *file. The directory must be an ExeXml directory. Fails with "Error 1002:
+// Profile <name> is missing..." when not found, "Sorry, invalid
+// Path-Usage..." elsewhere.
+Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
+                           ProfileFile* file);
 
 }  // namespace quillmeter
 

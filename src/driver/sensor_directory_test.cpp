@@ -21,94 +21,78 @@ constexpr const char kExeXml[] = "PRTG Network Monitor/Custom Sensors/ExeXml/";
 class SensorDirectoryTest : public ::testing::Test {
  protected:
   FakePlatform platform;
-  std::ostringstream out;
-  RunState run{platform, out};
+  SearchRoots roots{"/root/PRTG_Path.Txt", "/root"};
+  ProfileFile file;
 
-  void SetUp() override {
-    run.profile_name = "PRD.P00";
-    run.prtg_path_file = "/root/PRTG_Path.Txt";
-    run.drive_root = "/root";
-  }
   void Put(const std::string& dir) { platform.files[dir + "PRD.P00"] = kProfile; }
-  std::string Error() { return run.result.str(); }
+  Status Find() { return FindSensorDirectory(platform, roots, "PRD.P00", &file); }
 };
 
 TEST_F(SensorDirectoryTest, ProfileInCurrentDirectoryIsInvalidPathUsage) {
   Put("");
-  EXPECT_FALSE(FindSensorDirectory(run));
-  EXPECT_NE(Error().find("<Text>Sorry, invalid Path-Usage...</Text>"), std::string::npos);
+  EXPECT_EQ(Find().message(), "Sorry, invalid Path-Usage...");
 }
 
 TEST_F(SensorDirectoryTest, DefaultDirectoriesAreProbedInOrder) {
-  std::vector<std::string> dirs = DefaultSensorDirectories(run);
+  std::vector<std::string> dirs = DefaultSensorDirectories(platform, "/root");
   ASSERT_EQ(dirs.size(), 3u);
   EXPECT_EQ(dirs[0], std::string("/root/Programme/") + kExeXml);
   EXPECT_EQ(dirs[1], std::string("/root/Program Files/") + kExeXml);
   EXPECT_EQ(dirs[2], std::string("/root/Program Files (x86)/") + kExeXml);
 
   Put(dirs[2]);
-  ASSERT_TRUE(FindSensorDirectory(run));
-  EXPECT_EQ(run.profile_path, dirs[2] + "PRD.P00");
-  EXPECT_EQ(run.profile_contents, kProfile);
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.path, dirs[2] + "PRD.P00");
+  EXPECT_EQ(file.contents, kProfile);
 
   Put(dirs[1]);
-  ASSERT_TRUE(FindSensorDirectory(run));
-  EXPECT_EQ(run.profile_dir, dirs[1]);
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.dir, dirs[1]);
 }
 
 TEST_F(SensorDirectoryTest, NowhereIsError1002WithTheBareName) {
-  EXPECT_FALSE(FindSensorDirectory(run));
-  EXPECT_NE(Error().find("<Text>Error 1002: Profile PRD.P00 is missing...</Text>"),
-            std::string::npos);
+  EXPECT_EQ(Find().message(), "Error 1002: Profile PRD.P00 is missing...");
 }
 
 TEST_F(SensorDirectoryTest, PathFileDriveGetsSeparatorAndSubPath) {
   platform.files["/root/PRTG_Path.Txt"] = "D:\r\n";
   Put(std::string("D:/") + kExeXml);
-  ASSERT_TRUE(FindSensorDirectory(run));
-  EXPECT_EQ(run.profile_dir, std::string("D:/") + kExeXml);
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.dir, std::string("D:/") + kExeXml);
 }
 
 TEST_F(SensorDirectoryTest, PathFileLastNamingLineWinsAndShortSubPathWorks) {
   platform.files["/root/PRTG_Path.Txt"] = "comment\n/old\n/prtg/\nnot a path\n";
   Put("/prtg/Custom Sensors/ExeXml/");
-  ASSERT_TRUE(FindSensorDirectory(run));
-  EXPECT_EQ(run.profile_dir, "/prtg/Custom Sensors/ExeXml/");
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.dir, "/prtg/Custom Sensors/ExeXml/");
 }
 
 TEST_F(SensorDirectoryTest, PathFileWithoutTheProfileIgnoresTheDefaults) {
   platform.files["/root/PRTG_Path.Txt"] = "/prtg\n";
-  Put(DefaultSensorDirectories(run)[0]);
-  EXPECT_FALSE(FindSensorDirectory(run));
-  EXPECT_NE(Error().find("Error 1002: Profile PRD.P00 is missing..."), std::string::npos);
+  Put(DefaultSensorDirectories(platform, "/root")[0]);
+  EXPECT_EQ(Find().message(), "Error 1002: Profile PRD.P00 is missing...");
 }
 
 TEST_F(SensorDirectoryTest, PathFileDirectoryEndingInExeXmlAnyCaseIsAccepted) {
   platform.files["/root/PRTG_Path.Txt"] = "/sensors/exeXML\n";
   Put("/sensors/exeXML/");
-  ASSERT_TRUE(FindSensorDirectory(run));
-  EXPECT_EQ(run.profile_path, "/sensors/exeXML/PRD.P00");
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.path, "/sensors/exeXML/PRD.P00");
 }
 
 TEST_F(SensorDirectoryTest, PathFileDirectoryThatIsNotExeXmlIsInvalidPathUsage) {
   platform.files["/root/PRTG_Path.Txt"] = "/sensors\n";
   Put("/sensors/");
-  EXPECT_FALSE(FindSensorDirectory(run));
-  EXPECT_NE(Error().find("Sorry, invalid Path-Usage..."), std::string::npos);
+  EXPECT_EQ(Find().message(), "Sorry, invalid Path-Usage...");
 }
 
 TEST_F(SensorDirectoryTest, PathFileNamingNothingCountsAsAbsent) {
   platform.files["/root/PRTG_Path.Txt"] = "";
-  Put(DefaultSensorDirectories(run)[0]);
-  EXPECT_TRUE(FindSensorDirectory(run));
+  Put(DefaultSensorDirectories(platform, "/root")[0]);
+  EXPECT_TRUE(Find().ok());
   platform.files["/root/PRTG_Path.Txt"] = "just words\n";
-  EXPECT_TRUE(FindSensorDirectory(run));
-}
-
-TEST_F(SensorDirectoryTest, CommandLineDirectoryIsIgnored) {
-  run.profile_dir = std::string("/elsewhere/") + kExeXml;
-  Put(run.profile_dir);
-  EXPECT_FALSE(FindSensorDirectory(run));
+  EXPECT_TRUE(Find().ok());
 }
 
 // The same search on the real file system, in a temporary tree that holds
@@ -149,23 +133,18 @@ class SensorDirectoryTreeTest : public ::testing::Test {
     fs::create_directories(root / dir);
     std::ofstream(root / dir / kName, std::ios::binary) << kProfile;
   }
-  std::string Error() const { return run->result.str(); }
-
-  // Searches with a fresh run; `path_file` is written unless it is null.
-  bool Find(const char* path_file) {
+  // Searches afresh; `path_file` is written unless it is null.
+  Status Find(const char* path_file) {
     if (path_file != nullptr)
       std::ofstream(root / "PRTG_Path.Txt", std::ios::binary) << Expand(path_file);
-    run = std::make_unique<RunState>(SystemPlatform(), out);
-    run->profile_name = kName;
-    run->prtg_path_file = Root() + "PRTG_Path.Txt";
-    run->drive_root = root.string();
-    return FindSensorDirectory(*run);
+    file = ProfileFile();
+    return FindSensorDirectory(SystemPlatform(), {Root() + "PRTG_Path.Txt", root.string()}, kName,
+                               &file);
   }
 
   static constexpr const char kName[] = "Qm Tree.P00";
   fs::path root, saved_cwd;
-  std::ostringstream out;
-  std::unique_ptr<RunState> run;
+  ProfileFile file;
 };
 
 TEST_F(SensorDirectoryTreeTest, ProbeOrder) {
@@ -220,17 +199,15 @@ TEST_F(SensorDirectoryTreeTest, ProbeOrder) {
   for (const Case& c : cases) {
     ResetTree();
     for (const std::string& dir : c.holders) Put(dir);
-    bool ok = Find(c.path_file);
+    Status found = Find(c.path_file);
     if (c.found == missing || c.found == invalid) {
-      EXPECT_FALSE(ok) << c.name;
-      EXPECT_NE(Error().find("<Text>" + c.found + "</Text>"), std::string::npos)
-          << c.name << ": " << Error();
+      EXPECT_EQ(found.message(), c.found) << c.name;
       continue;
     }
-    ASSERT_TRUE(ok) << c.name << ": " << Error();
-    EXPECT_EQ(Slashes(run->profile_dir), Root() + c.found) << c.name;
-    EXPECT_EQ(Slashes(run->profile_path), Root() + c.found + kName) << c.name;
-    EXPECT_EQ(run->profile_contents, kProfile) << c.name;
+    ASSERT_TRUE(found.ok()) << c.name << ": " << found.message();
+    EXPECT_EQ(Slashes(file.dir), Root() + c.found) << c.name;
+    EXPECT_EQ(Slashes(file.path), Root() + c.found + kName) << c.name;
+    EXPECT_EQ(file.contents, kProfile) << c.name;
   }
 }
 

@@ -1,85 +1,73 @@
 // The single-system run: one profile, one connection, four channels.
-#include "driver/command_line.h"
-#include "driver/run.h"
-#include "output/document.h"
+#include "base/product.h"
+#include "driver/sensor_run.h"
+#include "output/formatting.h"
+#include "profiles/history.h"
 #include "profiles/system_profile.h"
-#include "queries/collection_time.h"
-#include "queries/logging_rates.h"
-#include "queries/system_info.h"
-#include "rfc/call_log.h"
-#include "rfc/connection.h"
-#include "rfc/failure.h"
-#include "rfc/rfc_loader.h"
+#include "scan/scan.h"
 
 namespace quillmeter {
 namespace {
 
-constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
-
-// A failed query: its message with the trace file's hint becomes the error
-// document.
-int QueryFailure(RunState& run) {
-  ScanTraceFile(run);
-  std::string message = run.result.str();
-  SetErrorResult(run, message);
-  CloseConnection(run);
-  return PrintErrorResult(run);
+void PrintStateLines(SensorRun& run, const std::string& name, const ConnectionProfile& p) {
+  std::ostream& out = run.context.out;
+  std::string time = run.TimeOfDay();
+  out << run.banner << "\n";
+  out << "* " << time << " " << name << ", " << p.host_name << ", " << p.destination << ", "
+      << p.system_number << ", " << p.client << " State=Processing\n";
+  out << "* " << time << " " << kProductName << " - "
+      << ParameterDisplay(run.options.parameter_text) << " State=Executing\n";
 }
 
-void PrintStateLines(RunState& run) {
-  const ConnectionProfile& p = run.profile;
-  std::string time = TimeOfDay(run.platform);
-  run.out << run.line_text << "\n";
-  run.out << "* " << time << " " << run.profile_name << ", " << p.host_name << ", " << p.destination
-          << ", " << p.system_number << ", " << p.client << " State=Processing\n";
-  run.out << "* " << time << " " << kProductName << " - "
-          << ParameterDisplay(run.options.parameter_text) << " State=Executing\n";
+// "(PRD) Logging: LogWrites=1.234, WaitBusy=0, ...".
+std::string Summary(const std::string& destination, const Counters& growth) {
+  std::string summary = "(" + destination + ") Logging: ";
+  for (size_t i = 0; i < kFigures.size(); ++i) {
+    if (i > 0) summary += ", ";
+    summary += std::string(kFigures[i].summary_key) + GroupThousands(std::to_string(growth[i]));
+  }
+  return summary;
 }
 
 }  // namespace
 
-int RunSingleSystem(RunState& run) {
-  if (!ReadSystemProfile(run)) return PrintErrorResult(run);
-  if (!LoadRfcLibrary(run)) return PrintErrorResult(run);
-  LogRfcEvent(run, "program started", run.platform.ExecutablePath());
-  RegisterRfcEnvironment(run);
-  LogRfcEvent(run, "RfcEnvironment called");
+int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
+  Platform& platform = run.context.platform;
+  ScanRequest request;
+  request.open.profile_name = file.name;
+  request.open.overrides = {run.options.host, run.options.system_number};
+  request.profile_text = file.contents;
+  if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile); !read.ok())
+    return run.Fail(read);
+  std::unique_ptr<SapLibrary> library;
+  if (Status loaded = run.context.load_library(&library); !loaded.ok()) return run.Fail(loaded);
 
-  run.result.Clear();
-  run.run_ok = false;
-  if (run.options.console_trace) PrintStateLines(run);
+  CallLog log = run.CallLogOf(file.name);
+  log.Event(0, "program started", platform.ExecutablePath());
+  std::unique_ptr<SapSystem> system = library->NewSystem(log);
+  if (run.options.console_trace) PrintStateLines(run, file.name, request.open.profile);
 
-  std::string refusal;
-  if (OpenConnection(run, &refusal) == 0) {
-    SetErrorResult(run, !refusal.empty()
-                            ? refusal
-                            : "Error 1011: RFC-Open for " + run.profile.destination + " failed !");
-    return PrintErrorResult(run);
+  ScanResult scan = ScanSystem(*system, request);
+  if (run.options.console_trace && !scan.console_note.empty())
+    run.context.out << scan.console_note << "\n";
+  if (!scan.status.ok()) return run.Fail(scan.status);
+  if (scan.history) {
+    if (Status saved = CommitHistory(platform, file.path, *scan.history); !saved.ok())
+      return run.Fail(Status::Error(
+          "Error 1016: ReWriting of Profile " + file.name + " failed !" + library->TraceHint(),
+          saved.cause()));
   }
 
-  run.run_ok = false;
-  ReadCollectionTime(run);
-  if (!run.run_ok) return QueryFailure(run);
-
-  run.run_ok = false;
-  SystemInfo info;
-  ReadSystemInfo(run, &info);
-  if (!run.run_ok) return QueryFailure(run);
-  if (!IsMaxDb(info)) {
-    CloseConnection(run);
-    SetErrorResult(run, "Error 1018: DataBase mismatch !");
-    return PrintErrorResult(run);
-  }
-
-  run.run_ok = false;
-  ComputeLoggingRates(run);
-  CloseConnection(run);
-  if (!run.run_ok) return QueryFailure(run);
-
-  run.out << run.result.str();
-  (void)run.platform.RemoveFile(kTraceFile);
-  PrintProcessedLine(run);
-  run.out.flush();
+  ResultWriter& writer = *run.writer;
+  writer.OpenDocument();
+  writer.Summary(Summary(request.open.profile.destination, scan.growth));
+  for (size_t i = 0; i < kFigures.size(); ++i)
+    writer.Channel(kFigures[i].channel, std::to_string(scan.growth[i]), "");
+  writer.CloseDocument();
+  run.Print();
+  library->DiscardTrace();
+  run.PrintProcessedLine();
+  run.context.out.flush();
   return 0;
 }
 

@@ -11,6 +11,12 @@ namespace quillmeter {
 // plain console text.
 enum class OutputMode { kExeXml, kVorlind, kQuintara, kTalvren, kDrovimo };
 
+// The maker's products, in the order an installation's selections count:
+// when several are selected the last wins. Adding a mode means adding its
+// name here and in OutputModeName, and its writer.
+inline constexpr OutputMode kProductModes[] = {OutputMode::kVorlind, OutputMode::kQuintara,
+                                               OutputMode::kTalvren, OutputMode::kDrovimo};
+
 // The mode's own name, as an installation selects it ("EXEXML", "Vorlind", ...).
 std::string_view OutputModeName(OutputMode mode);
 

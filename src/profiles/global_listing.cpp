@@ -4,10 +4,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "base/product.h"
 #include "base/text.h"
-#include "driver/command_line.h"
-#include "driver/run.h"
-#include "output/document.h"
 
 namespace quillmeter {
 namespace {
@@ -18,22 +16,17 @@ constexpr size_t kListTextColumn = 20;
 constexpr size_t kAllocationColumn = 19;
 constexpr const char kItemListTag[] = "# Gsng: ";
 
-bool Fail(RunState& run, const std::string& message) {
-  SetErrorResult(run, message);
-  return false;
-}
-
 std::string_view From(std::string_view line, size_t column) {
   return column < line.size() ? line.substr(column) : std::string_view();
 }
 
 // Refused rather than cut: a cut list would drop a system without a word,
 // or end inside a name and open another system's profile.
-bool AppendToList(RunState& run, std::string_view text) {
-  if (run.system_list.size() + text.size() > kMaxSystemList)
-    return Fail(run, "Error 1027: Global Server Listing too long...");
-  run.system_list.append(text);
-  return true;
+Status AppendToList(SystemListing* listing, std::string_view text) {
+  if (listing->system_list.size() + text.size() > kMaxSystemList)
+    return Status::Error("Error 1027: Global Server Listing too long...");
+  listing->system_list.append(text);
+  return Status::Ok();
 }
 
 // Only allocations written for this product, in the form
@@ -65,52 +58,58 @@ std::string ItemOf(std::string_view allocation) {
   return at == std::string_view::npos ? std::string() : ItemValue(allocation.substr(at + 5));
 }
 
-bool TakeAllocation(RunState& run, std::string_view line, std::string* kept) {
+Status TakeAllocation(std::string_view line, SystemListing* listing, std::string* kept) {
   std::string_view allocation = From(line, kAllocationColumn);
-  if (!IsOwnAllocation(allocation)) return Fail(run, "Error 1029: Invalid Sensor-Allocation...");
+  if (!IsOwnAllocation(allocation))
+    return Status::Error("Error 1029: Invalid Sensor-Allocation...");
   std::string parameters(allocation.substr(0, allocation.find(",Sensor=")));
   std::replace(parameters.begin(), parameters.end(), ':', ' ');
   // The allocation becomes the parameters; a cut one could lose a marker.
-  if (parameters.size() > kMaxParameters)
-    return Fail(run, "Error 1028: Sensor-Allocation too long...");
+  if (parameters.size() > kMaxAllocationParameters)
+    return Status::Error("Error 1028: Sensor-Allocation too long...");
   kept->assign(allocation);
-  run.options = AllocationOptions(run.options, parameters);
-  run.item_found = true;
-  run.label_kind = LabelKindOf(line);
-  return true;
+  listing->parameters = std::move(parameters);
+  listing->label_kind = LabelKindOf(line);
+  return Status::Ok();
 }
 
-bool ReadItemProfile(RunState& run, const std::string& contents) {
+Status ReadItemProfile(const ListingRequest& request, const std::string& contents,
+                       SystemListing* listing) {
   for (const std::string& line : SplitLines(contents)) {
-    if (StartsWith(line, kItemListTag) && !AppendToList(run, From(line, kListTextColumn)))
-      return false;
+    if (!StartsWith(line, kItemListTag)) continue;
+    if (Status added = AppendToList(listing, From(line, kListTextColumn)); !added.ok())
+      return added;
   }
-  run.item_history_name = run.profile_name + "/" + run.item_id;
-  return true;
+  listing->item_id = request.item;
+  listing->history_sensor = request.name + "/" + listing->item_id;
+  return Status::Ok();
 }
 
-bool ReadGlobalListing(RunState& run, const std::string& contents) {
-  std::string key = SensorKey(run.options.first_word);
+Status ReadGlobalListing(const ListingRequest& request, const std::string& contents,
+                         SystemListing* listing) {
+  std::string key = SensorKey(request.first_word);
   std::string list_key = "# GSNG: " + key;
   std::string allocation_key = "# GSNX: " + key;
   std::string kept;
+  bool allocated = false;
   for (const std::string& line : SplitLines(contents)) {
     if (line.size() < kLineKeyWidth) continue;
     std::string upper = UpperCase(std::string_view(line).substr(0, kLineKeyWidth));
+    Status taken;
     if (upper == list_key) {
-      if (!AppendToList(run, From(line, kListTextColumn))) return false;
+      taken = AppendToList(listing, From(line, kListTextColumn));
     } else if (upper == allocation_key) {
-      if (!TakeAllocation(run, line, &kept)) return false;
+      taken = TakeAllocation(line, listing, &kept);
+      allocated = true;
     }
+    if (!taken.ok()) return taken;
   }
-  run.item_id = ItemOf(kept);
-  if (!run.item_found) {
-    std::string argument = run.arguments.size() > 1 ? run.arguments[1] : std::string();
-    return Fail(run, "Error 1030: Global Sensor " + argument + " not found...");
-  }
+  listing->item_id = ItemOf(kept);
+  if (!allocated)
+    return Status::Error("Error 1030: Global Sensor " + request.second_argument + " not found...");
   key.erase(key.find_last_not_of(' ') + 1);
-  run.item_history_name = run.profile_name + ":" + key + "/" + run.item_id;
-  return true;
+  listing->history_sensor = request.name + ":" + key + "/" + listing->item_id;
+  return Status::Ok();
 }
 
 }  // namespace
@@ -130,23 +129,24 @@ std::string SensorKey(const std::string& first_word) {
   return key;
 }
 
-bool BuildSystemList(RunState& run) {
-  run.system_list.clear();
-  run.label_kind = '1';
-  run.item_found = false;
-  bool global = run.profile_name == kGlobalListingName;
-  if (global) run.item_id.clear();
-
+Status ReadSystemListing(Platform& platform, const ListingRequest& request,
+                         SystemListing* listing) {
+  *listing = SystemListing();
+  const bool global = request.name == kGlobalListingName;
   std::string contents;
-  if (!run.platform.ReadFile(run.profile_path, &contents).ok()) {
+  if (!platform.ReadFile(request.path, &contents).ok()) {
     // "10x1" is the number this message has always carried.
-    return Fail(run, std::string(global ? "Error 10x1" : "Error 1024") + ": ProFile " +
-                         run.profile_name + " is missing...");
+    return Status::Error(std::string(global ? "Error 10x1" : "Error 1024") + ": ProFile " +
+                         request.name + " is missing...");
   }
-  if (!(global ? ReadGlobalListing(run, contents) : ReadItemProfile(run, contents))) return false;
-  if (run.system_list.empty()) return Fail(run, "Error 1025: Global Server Listing missing...");
-  if (run.item_id.empty()) return Fail(run, "Error 1026: Global Item Idenification missing...");
-  return true;
+  Status read = global ? ReadGlobalListing(request, contents, listing)
+                       : ReadItemProfile(request, contents, listing);
+  if (!read.ok()) return read;
+  if (listing->system_list.empty())
+    return Status::Error("Error 1025: Global Server Listing missing...");
+  if (listing->item_id.empty())
+    return Status::Error("Error 1026: Global Item Idenification missing...");
+  return Status::Ok();
 }
 
 }  // namespace quillmeter

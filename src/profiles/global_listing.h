@@ -3,10 +3,12 @@
 #ifndef QUILLMETER_PROFILES_GLOBAL_LISTING_H_
 #define QUILLMETER_PROFILES_GLOBAL_LISTING_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "base/status.h"
+#include "platform/platform.h"
 
 namespace quillmeter {
 
@@ -28,11 +30,31 @@ std::string ItemValue(std::string_view text);
 // whole, and then matches no line, since a listing line has room for 10.
 std::string SensorKey(const std::string& first_word);
 
-// Reads the item profile or, when ProfileName is the global listing, the
-// listing at ProfilePath: fills SystemList, ItemId, LabelKind, ItemFound and
-// item_history_name; an allocation line replaces the run's options.
-// Returns false with the error result set.
-bool BuildSystemList(RunState& run);
+// The allocation stands in for the parameter words, which hold at most
+// this many characters.
+inline constexpr size_t kMaxAllocationParameters = 127;
+
+struct ListingRequest {
+  std::string path;             // where the file is
+  std::string name;             // kItemProfileName or kGlobalListingName
+  std::string first_word;       // the global listing's sensor key, upper case
+  std::string item;             // the figure "ITEM=" named, for the item profile
+  std::string second_argument;  // the command line's, as given: message 1030 names it
+};
+
+// Which systems a multi-system sensor reports on, and how.
+struct SystemListing {
+  std::string system_list;     // profile names, each followed by "#"
+  std::string item_id;         // the figure to report
+  char label_kind = '1';       // channels named by 1 profile, 2 alias, 3 host, 4 destination
+  std::string history_sensor;  // names the sensor in its history lines
+  // The allocation's text, which stands in for the parameter words.
+  std::optional<std::string> parameters;
+};
+
+// Reads the item profile or the global listing (by request.name). Fails with
+// the listing's numbered message (1024 to 1030, "10x1").
+Status ReadSystemListing(Platform& platform, const ListingRequest& request, SystemListing* listing);
 
 }  // namespace quillmeter
 

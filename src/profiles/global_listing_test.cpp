@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "driver/command_line.h"
-#include "driver/profile_naming.h"
+#include "base/text.h"
 #include "platform/fake_platform.h"
 
 namespace quillmeter {
@@ -30,35 +27,40 @@ std::string Allocation(const std::string& key, const std::string& text) {
 class GlobalListingTest : public ::testing::Test {
  protected:
   FakePlatform platform;
-  std::ostringstream out;
-  std::unique_ptr<RunState> run;
+  ListingRequest request;
+  SystemListing listing;
+  Status status;
 
-  // Names the profile as the command line does, places `lines` there and
-  // builds the list.
-  bool Build(std::vector<std::string> args, const std::vector<std::string>& lines) {
-    run = std::make_unique<RunState>(platform, out);
-    run->arguments = std::move(args);
-    EXPECT_TRUE(ReadCommandLine(*run) && NameProfile(*run));
-    run->profile_path = "/exexml/" + run->profile_name;
+  // Asks for the listing as a command line `args` does, with `lines` in it.
+  bool Build(const std::vector<std::string>& args, const std::vector<std::string>& lines) {
+    const bool global = UpperCase(args[0]) == "GLOBAL";
+    const std::string second = args.size() > 1 ? args[1] : "";
+    const std::string words = second + (args.size() > 2 ? " " + args[2] : "");
+    const std::string upper = UpperCase(words);
+    request.name = global ? kGlobalListingName : kItemProfileName;
+    request.path = "/exexml/" + request.name;
+    request.first_word = upper.substr(0, upper.find(' '));
+    request.item = upper.find("ITEM=") == std::string::npos
+                       ? ""
+                       : ItemValue(std::string_view(words).substr(upper.find("ITEM=") + 5));
+    request.second_argument = second;
     std::string contents;
     for (const std::string& line : lines) contents += line + "\r\n";
-    platform.files[run->profile_path] = contents;
-    return BuildSystemList(*run);
+    platform.files[request.path] = contents;
+    return Read();
   }
-  std::string Error() const {
-    const std::string& doc = run->result.str();
-    size_t start = doc.find("<Text>"), end = doc.find("</Text>");
-    return start == std::string::npos ? "" : doc.substr(start + 6, end - start - 6);
+  bool Read() {
+    status = ReadSystemListing(platform, request, &listing);
+    return status.ok();
   }
+  std::string Error() const { return status.message(); }
 };
 
 TEST_F(GlobalListingTest, SensorKeyIsTheFirstWordPaddedToTen) {
-  for (auto [words, key] : {std::pair{"ab", "AB        "},
-                            {"AB #", "AB        "},
-                            {"", "          "},
-                            {"ABCDEFGHIJ X", "ABCDEFGHIJ"},
-                            {"ABCDEFGHIJK", "ABCDEFGHIJK"}})
-    EXPECT_EQ(SensorKey(ParseOptions(words).first_word), key) << words;
+  EXPECT_EQ(SensorKey("AB"), "AB        ");
+  EXPECT_EQ(SensorKey(""), "          ");
+  EXPECT_EQ(SensorKey("ABCDEFGHIJ"), "ABCDEFGHIJ");
+  EXPECT_EQ(SensorKey("ABCDEFGHIJK"), "ABCDEFGHIJK") << "too long for a line: matches none";
 }
 
 TEST_F(GlobalListingTest, ListingLinesAndAllocation) {
@@ -186,7 +188,7 @@ TEST_F(GlobalListingTest, ListingLinesAndAllocation) {
        "",
        "",
        '1',
-       "Error 1030: Global Sensor a&lt;b&gt;&amp;c not found..."},
+       "Error 1030: Global Sensor a<b>&c not found..."},
       {"key longer than its columns",
        {"global", "abcdefghijk"},
        {List("ABCDEFGHIJ", "A.P00#"), Allocation("ABCDEFGHIJ", item + kOwn)},
@@ -249,22 +251,20 @@ TEST_F(GlobalListingTest, ListingLinesAndAllocation) {
     EXPECT_EQ(Error(), c.error) << c.name;
     EXPECT_EQ(ok, std::string(c.error).empty()) << c.name;
     if (!ok) continue;
-    EXPECT_EQ(run->system_list, c.list) << c.name;
-    EXPECT_EQ(run->item_id, c.item_id) << c.name;
-    EXPECT_EQ(run->label_kind, c.label) << c.name;
-    EXPECT_TRUE(run->item_found) << c.name;
+    EXPECT_EQ(listing.system_list, c.list) << c.name;
+    EXPECT_EQ(listing.item_id, c.item_id) << c.name;
+    EXPECT_EQ(listing.label_kind, c.label) << c.name;
+    EXPECT_TRUE(listing.parameters) << c.name;
   }
 }
 
-TEST_F(GlobalListingTest, AllocationReplacesTheParametersButNotTheTrace) {
+TEST_F(GlobalListingTest, TheAllocationBecomesTheParameters) {
   ASSERT_TRUE(Build({"global", "ab", "#"},
                     {List("AB", "A.P00#"), Allocation("AB", "Item=LogWrites,Host,No:01,SysLog" +
                                                                 std::string(kOwn) + ",Note=x")}));
-  EXPECT_EQ(run->options.parameter_text, "Item=LogWrites,Host,No 01,SysLog");
-  EXPECT_TRUE(run->options.call_log);
-  EXPECT_TRUE(run->options.console_trace);
-  EXPECT_EQ(run->label_kind, '3');
-  EXPECT_EQ(run->item_history_name, "SAP Tessarin.Gbl:AB/LogWrites");
+  EXPECT_EQ(listing.parameters, "Item=LogWrites,Host,No 01,SysLog");
+  EXPECT_EQ(listing.label_kind, '3');
+  EXPECT_EQ(listing.history_sensor, "SAP Tessarin.Gbl:AB/LogWrites");
 }
 
 TEST_F(GlobalListingTest, ItemProfileTakesOnlyItsOwnListLines) {
@@ -286,22 +286,23 @@ TEST_F(GlobalListingTest, ItemProfileTakesOnlyItsOwnListLines) {
     bool ok = Build({"x", "Item=LogWrites"}, c.lines);
     EXPECT_EQ(Error(), c.error) << c.lines[0];
     if (!ok) continue;
-    EXPECT_EQ(run->system_list, c.list) << c.lines[0];
-    EXPECT_EQ(run->item_id, "LogWrites") << c.lines[0];
-    EXPECT_EQ(run->label_kind, '1') << c.lines[0];
-    EXPECT_EQ(run->item_history_name, "Tessarin.Prf/LogWrites") << c.lines[0];
+    EXPECT_EQ(listing.system_list, c.list) << c.lines[0];
+    EXPECT_EQ(listing.item_id, "LogWrites") << c.lines[0];
+    EXPECT_EQ(listing.label_kind, '1') << c.lines[0];
+    EXPECT_EQ(listing.history_sensor, "Tessarin.Prf/LogWrites") << c.lines[0];
+    EXPECT_FALSE(listing.parameters) << c.lines[0];
   }
 }
 
 TEST_F(GlobalListingTest, MissingFilesNameTheProfile) {
   Build({"x", "item=WaitBusy"}, {});
   platform.files.clear();
-  EXPECT_FALSE(BuildSystemList(*run));
+  EXPECT_FALSE(Read());
   EXPECT_EQ(Error(), "Error 1024: ProFile Tessarin.Prf is missing...");
 
   Build({"global", "ab"}, {});
   platform.files.clear();
-  EXPECT_FALSE(BuildSystemList(*run));
+  EXPECT_FALSE(Read());
   EXPECT_EQ(Error(), "Error 10x1: ProFile SAP Tessarin.Gbl is missing...");
 }
 
@@ -309,7 +310,7 @@ TEST_F(GlobalListingTest, SystemListIsBounded) {
   std::string names(kMaxSystemList - 6, 'a');
   EXPECT_TRUE(Build({"global", "ab"}, {List("AB", names), List("AB", "A.P00#"),
                                        Allocation("AB", "Item=LogWrites" + std::string(kOwn))}));
-  EXPECT_EQ(run->system_list.size(), kMaxSystemList);
+  EXPECT_EQ(listing.system_list.size(), kMaxSystemList);
 
   EXPECT_FALSE(Build({"global", "ab"}, {List("AB", names), List("AB", "AB.P00#"),
                                         Allocation("AB", "Item=LogWrites" + std::string(kOwn))}));
@@ -325,8 +326,8 @@ TEST_F(GlobalListingTest, BinaryAndOverlongLinesAreHarmless) {
   std::string item = "Item=" + std::string(100, 'W');
   EXPECT_TRUE(Build({"global", "ab"}, {junk, std::string(100000, '#'), List("AB", "A.P00#"),
                                        Allocation("AB", item + std::string(kOwn)), junk}));
-  EXPECT_EQ(run->item_id, std::string(90, 'W'));
-  EXPECT_EQ(run->system_list, "A.P00#");
+  EXPECT_EQ(listing.item_id, std::string(90, 'W'));
+  EXPECT_EQ(listing.system_list, "A.P00#");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "profiles/system_profile.h"
 
 #include "base/text.h"
-#include "output/document.h"
 #include "profiles/password.h"
 
 namespace quillmeter {
@@ -77,53 +76,46 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile) {
 
 }  // namespace
 
-bool ReadSystemProfile(RunState& run) {
-  run.profile = ConnectionProfile();
-  run.profile_lines = SplitLines(run.profile_contents);
-  const std::string& name = run.profile_name;
-  for (const std::string& line : run.profile_lines) {
-    switch (ParseLine(line, run.profile)) {
-      case PasswordFault::kNone: break;
-      case PasswordFault::kInvalid:
-        SetErrorResult(run, "Error 1004: Invalid Password in Profile " + name + " found...");
-        return false;
-      case PasswordFault::kWrong:
-        SetErrorResult(run, "Error 1005: Wrong Password in Profile " + name + " found...");
-        return false;
-    }
+Status ReadSystemProfile(std::string_view contents, const std::string& name,
+                         ConnectionProfile* profile) {
+  *profile = ConnectionProfile();
+  PasswordFault first_fault = PasswordFault::kNone;
+  for (const std::string& line : SplitLines(contents)) {
+    PasswordFault fault = ParseLine(line, *profile);
+    if (first_fault == PasswordFault::kNone) first_fault = fault;
   }
-  switch (CheckProfile(run.profile)) {
-    case ProfileCheck::kComplete: return true;
+  // A faulty stored password is reported before anything missing, as the
+  // line that holds it is met.
+  switch (first_fault) {
+    case PasswordFault::kNone: break;
+    case PasswordFault::kInvalid:
+      return Status::Error("Error 1004: Invalid Password in Profile " + name + " found...");
+    case PasswordFault::kWrong:
+      return Status::Error("Error 1005: Wrong Password in Profile " + name + " found...");
+  }
+  switch (CheckProfile(*profile)) {
+    case ProfileCheck::kComplete: return Status::Ok();
     case ProfileCheck::kUserMissing:
-      SetErrorResult(run, "Error 1006: Username in Profile " + name + " is missing...");
-      return false;
+      return Status::Error("Error 1006: Username in Profile " + name + " is missing...");
     case ProfileCheck::kPasswordMissing:
-      SetErrorResult(run, "Error 1007: Password in Profile " + name + " is missing...");
-      return false;
+      return Status::Error("Error 1007: Password in Profile " + name + " is missing...");
     case ProfileCheck::kInvalidParameter:
-      SetErrorResult(run, "Error 1003: Invalid Parameter(s) at " + name + " found...");
-      return false;
+      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...");
   }
-  return false;
+  return Status::Ok();
 }
 
-SystemProfileRead ReadProfileForSystem(RunState& run, const std::string& path) {
-  // Nothing of the previous system may carry over into this one.
-  run.profile = ConnectionProfile();
-  run.profile_path = path;
-  run.profile_contents.clear();
-  run.profile_lines.clear();
-  if (!run.platform.ReadFile(path, &run.profile_contents).ok()) {
-    run.profile_contents.clear();
+SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,
+                                       ConnectionProfile* profile, std::string* contents) {
+  contents->clear();
+  *profile = ConnectionProfile();
+  if (!platform.ReadFile(path, contents).ok()) {
+    contents->clear();
     return SystemProfileRead::kMissing;
   }
-  run.profile_lines = SplitLines(run.profile_contents);
-  bool password_fault = false;
-  for (const std::string& line : run.profile_lines)
-    if (ParseLine(line, run.profile) != PasswordFault::kNone) password_fault = true;
-  if (password_fault || CheckProfile(run.profile) != ProfileCheck::kComplete)
-    return SystemProfileRead::kInvalid;
-  return SystemProfileRead::kValid;
+  // Nothing of the previous system carries over into this one.
+  return ReadSystemProfile(*contents, path, profile).ok() ? SystemProfileRead::kValid
+                                                          : SystemProfileRead::kInvalid;
 }
 
 }  // namespace quillmeter

@@ -4,25 +4,29 @@
 #define QUILLMETER_PROFILES_SYSTEM_PROFILE_H_
 
 #include <string>
+#include <string_view>
 
-#include "driver/run_state.h"
+#include "base/status.h"
+#include "platform/platform.h"
+#include "rfc/connection_profile.h"
 
 namespace quillmeter {
 
-// Reads run.profile_contents (the profile at ProfilePath) into run.profile
-// and keeps every line, whole, in run.profile_lines. Returns false with the
-// error result set on the first fault (errors 1003 to 1007); a value too
-// long for its field is error 1003.
-bool ReadSystemProfile(RunState& run);
+// Reads the connection fields of a profile's text into *profile: every
+// line is read, the last line of a key wins. Fails with the profile's first
+// fault, named for `name`: a faulty stored password (1004, 1005), then a
+// missing user (1006) or password (1007), then a field shorter than it may
+// be or too long for it (1003).
+Status ReadSystemProfile(std::string_view contents, const std::string& name,
+                         ConnectionProfile* profile);
 
 enum class SystemProfileRead { kMissing, kInvalid, kValid };
 
-// The multi-system read: clears run.profile, then reads the profile at
-// `path` into it and sets ProfilePath, the contents and every line as the
-// single read does, so the history line can be rewritten. kMissing when the
-// file cannot be read, kInvalid when a field is missing, too short or too
-// long, or a stored password is faulty. Prints nothing.
-SystemProfileRead ReadProfileForSystem(RunState& run, const std::string& path);
+// The multi-system read: the profile at `path` into *profile and its text
+// into *contents. kMissing when the file cannot be read, kInvalid on any
+// fault ReadSystemProfile reports. Nothing of an earlier profile remains.
+SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,
+                                       ConnectionProfile* profile, std::string* contents);
 
 }  // namespace quillmeter
 

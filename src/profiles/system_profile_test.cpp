@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 #include "base/text.h"
-#include "driver/run.h"
 #include "platform/fake_platform.h"
 #include "profiles/password.h"
 
@@ -46,31 +44,17 @@ std::string Profile(const std::map<std::string, std::string>& change = {},
   return text + extra;
 }
 
-std::string ErrorDocument(const std::string& message) {
-  return "<Prtg>\n<Error>1</Error>\n<Text>" + message + "</Text>\n</Prtg>\n";
-}
-
 class SystemProfileTest : public ::testing::Test {
  protected:
+  Status Read(const std::string& contents) {
+    return ReadSystemProfile(contents, "prd.P00", &profile);
+  }
+
   FakePlatform platform;
-  std::ostringstream out;
-
-  // The whole sensor run on /p/prd.P00, as PRTG would start it.
-  int RunSensorOn(const std::string& contents, const std::string& name = "prd") {
-    platform.files["/p/" + name + ".P00"] = contents;
-    RunState run(platform, out);
-    run.arguments = {"/p/" + name, "@"};
-    return RunSensor(run);
-  }
-
-  bool Read(RunState& run, const std::string& contents) {
-    run.profile_name = "prd.P00";
-    run.profile_contents = contents;
-    return ReadSystemProfile(run);
-  }
+  ConnectionProfile profile;
 };
 
-TEST_F(SystemProfileTest, EveryFaultEndsTheRunWithItsErrorDocument) {
+TEST_F(SystemProfileTest, EveryFaultIsNamedInItsOrder) {
   const std::string wrong = [] {
     std::string s = kStoredSecret;
     s[10] = s[10] == 'A' ? 'B' : 'A';
@@ -112,26 +96,16 @@ TEST_F(SystemProfileTest, EveryFaultEndsTheRunWithItsErrorDocument) {
       {"", missing_user},
       {std::string("\0\xff\r\n\x1b[2J", 7), missing_user},
   };
-  for (const auto& c : cases) {
-    out.str("");
-    EXPECT_EQ(RunSensorOn(c.contents), 2) << c.contents;
-    EXPECT_EQ(out.str(), ErrorDocument(c.message)) << c.contents;
-  }
-}
-
-TEST_F(SystemProfileTest, ProfileNameIsEscapedInTheErrorDocument) {
-  EXPECT_EQ(RunSensorOn(Profile({{"User.......:", ""}}), "R&D"), 2);
-  EXPECT_EQ(out.str(), ErrorDocument("Error 1006: Username in Profile R&amp;D.P00 is missing..."));
+  for (const auto& c : cases) EXPECT_EQ(Read(c.contents).message(), c.message) << c.contents;
 }
 
 TEST_F(SystemProfileTest, ValuesAreTakenFromColumn25Unchanged) {
-  RunState run(platform, out);
   std::string contents = Profile({{"Client.....:", "Client.....:  any text   100"},
                                   {"User.......:", Line("User.......:", "rfcmon_ä")},
                                   {"Destination:", Line("Destination:", "TST")}},
                                  Line("Destination:", "PRD") + "\n");
-  ASSERT_TRUE(Read(run, contents)) << run.result.str();
-  const ConnectionProfile& p = run.profile;
+  ASSERT_TRUE(Read(contents).ok());
+  const ConnectionProfile& p = profile;
   EXPECT_EQ(p.external_company, "Tessarin AG");
   EXPECT_EQ(p.destination, "PRD");  // the last occurrence wins
   EXPECT_EQ(p.client, "100");
@@ -145,27 +119,23 @@ TEST_F(SystemProfileTest, ValuesAreTakenFromColumn25Unchanged) {
   EXPECT_EQ(p.gateway_host, "sapgw01");
   EXPECT_EQ(p.gateway_service, "sapgw00");
 
-  ASSERT_TRUE(Read(run, Profile({{"Client.....:", Line("Client.....:", "100  ")}})));
-  EXPECT_EQ(run.profile.client, "100  ");
+  ASSERT_TRUE(Read(Profile({{"Client.....:", Line("Client.....:", "100  ")}})).ok());
+  EXPECT_EQ(profile.client, "100  ");
   // The longest values the fields take.
-  ASSERT_TRUE(Read(run, Profile({{"Destination:", Line("Destination:", "PRD45678901")},
-                                 {"Gwhost.....:", Line("Gwhost.....:", std::string(60, 'g'))}})));
-  EXPECT_EQ(run.profile.destination, "PRD45678901");
-  EXPECT_EQ(run.profile.gateway_host, std::string(60, 'g'));
+  ASSERT_TRUE(Read(Profile({{"Destination:", Line("Destination:", "PRD45678901")},
+                            {"Gwhost.....:", Line("Gwhost.....:", std::string(60, 'g'))}}))
+                  .ok());
+  EXPECT_EQ(profile.destination, "PRD45678901");
+  EXPECT_EQ(profile.gateway_host, std::string(60, 'g'));
 }
 
-TEST_F(SystemProfileTest, LineEndsDoNotChangeValuesOrLines) {
-  const std::string extra = "# Alg 20261207 10:11:12 1 2 3 4";
-  RunState lf(platform, out), crlf(platform, out), cr(platform, out);
-  ASSERT_TRUE(Read(lf, Profile({}, extra, "\n")));
-  ASSERT_TRUE(Read(crlf, Profile({}, extra + "\r\n", "\r\n")));
-  ASSERT_TRUE(Read(cr, Profile({}, extra + "\r", "\r")));
-  EXPECT_EQ(crlf.profile_lines, lf.profile_lines);
-  EXPECT_EQ(cr.profile_lines, lf.profile_lines);
-  EXPECT_EQ(lf.profile_lines.size(), 13u);
-  EXPECT_EQ(lf.profile_lines.back(), extra);
-  EXPECT_EQ(crlf.profile.client, "100");
-  EXPECT_EQ(cr.profile.password, "Secret12");
+TEST_F(SystemProfileTest, LineEndsDoNotChangeValues) {
+  for (const char* eol : {"\n", "\r\n", "\r"}) {
+    ASSERT_TRUE(Read(Profile({}, "", eol)).ok()) << eol;
+    EXPECT_EQ(profile.client, "100") << eol;
+    EXPECT_EQ(profile.password, "Secret12") << eol;
+    EXPECT_EQ(profile.gateway_service, "sapgw00") << eol;
+  }
 }
 
 // 500 lines, some longer than 300 characters, with a key where a reader of
@@ -186,43 +156,41 @@ std::vector<std::string> LongProfileLines() {
   return lines;
 }
 
-TEST_F(SystemProfileTest, LongProfileKeepsEveryLineWhole) {
+TEST_F(SystemProfileTest, AKeyInsideALongLineIsNoKey) {
   std::vector<std::string> lines = LongProfileLines();
   std::string contents;
   for (const std::string& line : lines) contents += line + "\r\n";
   ASSERT_GT(lines[14].size(), 300u);
-
-  RunState run(platform, out);
-  ASSERT_TRUE(Read(run, contents)) << run.result.str();
-  EXPECT_EQ(run.profile_lines, lines);
-  EXPECT_EQ(run.profile.destination, "PRD");
+  ASSERT_TRUE(Read(contents).ok());
+  EXPECT_EQ(profile.destination, "PRD");
 
   platform.files["/p/long.P00"] = contents;
-  RunState multi(platform, out);
-  ASSERT_EQ(ReadProfileForSystem(multi, "/p/long.P00"), SystemProfileRead::kValid);
-  EXPECT_EQ(multi.profile_lines, lines);
-  EXPECT_EQ(multi.profile_contents, contents);
-  EXPECT_EQ(multi.profile_path, "/p/long.P00");
-  EXPECT_EQ(multi.profile.destination, "PRD");
+  std::string read;
+  ASSERT_EQ(ReadProfileForSystem(platform, "/p/long.P00", &profile, &read),
+            SystemProfileRead::kValid);
+  EXPECT_EQ(read, contents);
+  EXPECT_EQ(profile.destination, "PRD");
 }
 
 TEST_F(SystemProfileTest, MultiSystemReadStartsEachProfileEmpty) {
   platform.files["/p/a.P00"] = Profile();
   platform.files["/p/b.P00"] =
       Profile({{"User.......:", ""}, {"Password...:", ""}, {"Destination:", ""}});
-  RunState run(platform, out);
-  ASSERT_EQ(ReadProfileForSystem(run, "/p/a.P00"), SystemProfileRead::kValid);
-  EXPECT_EQ(run.profile.user, "RFCMON");
-  EXPECT_EQ(ReadProfileForSystem(run, "/p/b.P00"), SystemProfileRead::kInvalid);
-  EXPECT_EQ(run.profile.user, "");
-  EXPECT_EQ(run.profile.password, "");
-  EXPECT_EQ(run.profile.destination, "");
-  EXPECT_EQ(run.profile_path, "/p/b.P00");
+  std::string contents;
+  ASSERT_EQ(ReadProfileForSystem(platform, "/p/a.P00", &profile, &contents),
+            SystemProfileRead::kValid);
+  EXPECT_EQ(profile.user, "RFCMON");
+  EXPECT_EQ(ReadProfileForSystem(platform, "/p/b.P00", &profile, &contents),
+            SystemProfileRead::kInvalid);
+  EXPECT_EQ(profile.user, "");
+  EXPECT_EQ(profile.password, "");
+  EXPECT_EQ(profile.destination, "");
+  EXPECT_EQ(contents, platform.files["/p/b.P00"]);
 
-  EXPECT_EQ(ReadProfileForSystem(run, "/p/none.P00"), SystemProfileRead::kMissing);
-  EXPECT_EQ(run.profile.client, "");
-  EXPECT_TRUE(run.profile_lines.empty());
-  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(ReadProfileForSystem(platform, "/p/none.P00", &profile, &contents),
+            SystemProfileRead::kMissing);
+  EXPECT_EQ(profile.client, "");
+  EXPECT_EQ(contents, "");
 }
 
 TEST_F(SystemProfileTest, MultiSystemReadMarksEveryFaultInvalid) {
@@ -235,13 +203,13 @@ TEST_F(SystemProfileTest, MultiSystemReadMarksEveryFaultInvalid) {
       // A later good password does not heal an earlier fault.
       Line("Password...:", "bad") + "\n" + Profile(),
   };
-  RunState run(platform, out);
-  for (const std::string& contents : faulty) {
-    platform.files["/p/x.P00"] = contents;
-    EXPECT_EQ(ReadProfileForSystem(run, "/p/x.P00"), SystemProfileRead::kInvalid) << contents;
+  std::string contents;
+  for (const std::string& text : faulty) {
+    platform.files["/p/x.P00"] = text;
+    EXPECT_EQ(ReadProfileForSystem(platform, "/p/x.P00", &profile, &contents),
+              SystemProfileRead::kInvalid)
+        << text;
   }
-  EXPECT_EQ(out.str(), "");
-  EXPECT_TRUE(run.result.str().empty());
 }
 
 }  // namespace

@@ -4,19 +4,28 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "driver/run_state.h"
+#include "platform/platform.h"
 
 namespace quillmeter {
 
-// The call log of a run: ProfileName + ".log" in the working directory, so
-// sensors of different profiles in one directory keep separate logs.
-std::string CallLogPath(const RunState& run);
+class CallLog {
+ public:
+  // A log that records nothing.
+  CallLog() = default;
+  // A log appending to `path`.
+  CallLog(Platform& platform, std::string path) : platform_(&platform), path_(std::move(path)) {}
 
-// Appends "<handle> <event> <detail>\n" to the call log when the parameters
-// hold ",SYSLOG"; does nothing otherwise. Each line reaches the file at
-// once. A log that cannot be written is skipped. Never writes the password.
-void LogRfcEvent(RunState& run, std::string_view event, std::string_view detail = {});
+  // Appends "<handle> <event> <detail>\n" at once. A log that cannot be
+  // written is skipped: it is an aid, and never fails a scan. Callers never
+  // pass the password.
+  void Event(int handle, std::string_view event, std::string_view detail = {}) const;
+
+ private:
+  Platform* platform_ = nullptr;
+  std::string path_;
+};
 
 }  // namespace quillmeter
 

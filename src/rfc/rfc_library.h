@@ -1,11 +1,13 @@
-// The vendor's RFC library, loaded at run time, and the structure types
-// installed in it (once per process).
+// The vendor's classic RFC library, loaded at run time: its operations, and
+// the records that live as long as it does (the structure types installed
+// once per process, the records of the last open).
 #ifndef QUILLMETER_RFC_RFC_LIBRARY_H_
 #define QUILLMETER_RFC_RFC_LIBRARY_H_
 
 #include <memory>
 #include <string>
 
+#include "base/status.h"
 #include "platform/platform.h"
 #include "rfc/librfc.h"
 
@@ -58,6 +60,12 @@ struct RfcLibrary {
   InstalledType cpu_all;   // GET_CPU_ALL's CPU_ALL
   InstalledType tst04sqd;  // ADA_ST04's TST04ADA lines
 };
+
+// Loads librfc32 into *rfc: first from the executable's own directory, then
+// from the system's search path; every operation must be present. Fails
+// naming the library, what is missing and the system's reason: "Error 1040"
+// when it cannot be loaded, "Error 1041" when an operation is missing.
+Status LoadRfcLibrary(Platform& platform, std::unique_ptr<RfcLibrary>* rfc);
 
 }  // namespace quillmeter
 

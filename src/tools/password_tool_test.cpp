@@ -41,11 +41,10 @@ class PasswordToolTest : public ::testing::Test {
 
   // The password that the sensor's profile reader finds in `contents`.
   std::string ReadBack(const std::string& contents) {
-    RunState run(platform, out);
-    run.profile_name = "prd.P00";
-    run.profile_contents = contents;
-    EXPECT_TRUE(ReadSystemProfile(run)) << run.result.str();
-    return run.profile.password;
+    ConnectionProfile profile;
+    Status read = ReadSystemProfile(contents, "prd.P00", &profile);
+    EXPECT_TRUE(read.ok()) << read.message();
+    return profile.password;
   }
 };
 

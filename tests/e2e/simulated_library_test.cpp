@@ -6,10 +6,10 @@
 #include <ctime>
 #include <sstream>
 
-#include "rfc/connection.h"
 #include "rfc/failure.h"
+#include "rfc/logon.h"
 #include "rfc/rfc_library.h"
-#include "rfc/rfc_loader.h"
+#include "rfc/trace_file.h"
 #include "sensor_fixture.h"
 
 namespace quillmeter {
@@ -25,9 +25,12 @@ class SimulatedLibraryTest : public SensorTest {
     ASSERT_EQ(chdir(box.dir().c_str()), 0);
     WriteSystem(ProfileFields{}, more_description_);
     RecordLibraryCalls();
-    ASSERT_TRUE(LoadRfcLibrary(run)) << run.result.str();
-    run.profile_name = "PRD.P00";
-    ConnectionProfile& p = run.profile;
+    Status loaded = LoadRfcLibrary(platform_, &rfc_);
+    ASSERT_TRUE(loaded.ok()) << loaded.message();
+    failure_ = std::make_unique<FailureReporter>(*rfc_, out, platform_);
+    session_ = std::make_unique<RfcSession>(RfcSession{*rfc_, *failure_, log_});
+    request_.profile_name = "PRD.P00";
+    ConnectionProfile& p = profile();
     p.destination = "PRD";
     p.client = "100";
     p.user = "MONITOR";
@@ -38,11 +41,20 @@ class SimulatedLibraryTest : public SensorTest {
     p.system_number = "02";
   }
   void TearDown() override {
-    CloseConnection(run);
+    if (session_) CloseConnection(*session_);
     ASSERT_EQ(chdir(saved_dir_.c_str()), 0);
   }
 
-  RfcLibrary& rfc() { return *run.rfc; }
+  RfcLibrary& rfc() { return *rfc_; }
+  ConnectionProfile& profile() { return request_.profile; }
+  // Opens through the sensor's own logon; the handle, 0 when it failed.
+  RFC_HANDLE Open() {
+    std::string note;
+    (void)OpenConnection(*session_, platform_, request_, &note);
+    return session_->handle;
+  }
+  void Close() { CloseConnection(*session_); }
+  RFC_HANDLE connection() const { return session_->handle; }
 
   // Installs a structure of `count` character fields of `length` each.
   RFC_TYPEHANDLE Install(const char* name, unsigned count, unsigned length, RFC_RC* rc) {
@@ -54,27 +66,32 @@ class SimulatedLibraryTest : public SensorTest {
   }
 
   std::ostringstream out;
-  RunState run{SystemPlatform(), out};
   std::string more_description_;
 
  private:
+  Platform& platform_ = SystemPlatform();
+  std::unique_ptr<RfcLibrary> rfc_;
+  std::unique_ptr<FailureReporter> failure_;
+  CallLog log_;
+  std::unique_ptr<RfcSession> session_;
+  OpenRequest request_;
   std::string saved_dir_;
 };
 
 TEST_F(SimulatedLibraryTest, OpenBothWaysShowsWhatEachRecordCarried) {
-  run.profile.user = "MON";
-  run.profile.gateway_host = "";
-  run.profile.gateway_service = "sapgw02";
+  profile().user = "MON";
+  profile().gateway_host = "";
+  profile().gateway_service = "sapgw02";
   box.WriteFile("PRD.simrfc", "client 100\nuser MON\npassword Secret12\n");
-  EXPECT_NE(OpenConnection(run), 0u);
-  CloseConnection(run);
-  run.profile.mode = "R/2";
-  run.profile.gateway_host = "gw01";
-  run.profile.gateway_service = "";
-  EXPECT_NE(OpenConnection(run), 0u);
-  CloseConnection(run);
+  EXPECT_NE(Open(), 0u);
+  Close();
+  profile().mode = "R/2";
+  profile().gateway_host = "gw01";
+  profile().gateway_service = "";
+  EXPECT_NE(Open(), 0u);
+  Close();
   box.WriteFile("SapRfc.PRD", "DEST=PRD\n");
-  EXPECT_NE(OpenConnection(run), 0u);
+  EXPECT_NE(Open(), 0u);
   std::string calls = LibraryCalls();
   EXPECT_NE(calls.find("RfcOpen destination=[PRD] mode=0 client=[100] user=[MON         ] "
                        "password=[Secret12  ] language=[E] trace=0 hostname=[sapprd01] sysnr=2 "
@@ -92,8 +109,8 @@ TEST_F(SimulatedLibraryTest, OpenBothWaysShowsWhatEachRecordCarried) {
 }
 
 TEST_F(SimulatedLibraryTest, UnknownDestinationSaysWhatTheLibraryIs) {
-  run.profile.destination = "QAS";
-  EXPECT_EQ(OpenConnection(run), 0u);
+  profile().destination = "QAS";
+  EXPECT_EQ(Open(), 0u);
   RFC_ERROR_INFO error{};
   rfc().RfcLastError(&error);
   EXPECT_STREQ(error.key, "UNKNOWN_DESTINATION");
@@ -103,15 +120,14 @@ TEST_F(SimulatedLibraryTest, UnknownDestinationSaysWhatTheLibraryIs) {
 }
 
 TEST_F(SimulatedLibraryTest, RefusedLogonLeavesAScannableTrace) {
-  run.profile.password = "Wrong";
-  EXPECT_EQ(OpenConnection(run), 0u);
-  ScanTraceFile(run);
-  EXPECT_EQ(run.result.str(),
+  profile().password = "Wrong";
+  EXPECT_EQ(Open(), 0u);
+  EXPECT_EQ(TraceHint(SystemPlatform()),
             " - Logon to simulated system PRD refused: client, user or password wrong");
 }
 
 TEST_F(SimulatedLibraryTest, AnswersSystemInfoInTheRfcsiLayout) {
-  ASSERT_NE(OpenConnection(run), 0u);
+  ASSERT_NE(Open(), 0u);
   RFC_RC rc;
   RFC_TYPEHANDLE rfcsi = Install("RFCSI", 1, 200, &rc);
   ASSERT_EQ(rc, kRfcOk);
@@ -122,10 +138,10 @@ TEST_F(SimulatedLibraryTest, AnswersSystemInfoInTheRfcsiLayout) {
       {const_cast<char*>("RFCSI_EXPORT"), 12, rfcsi, 200, record},
       {nullptr, 0, 0, 0, nullptr}};
   RFC_PARAMETER none[] = {{nullptr, 0, 0, 0, nullptr}};
-  ASSERT_EQ(rfc().RfcCall(run.connection, const_cast<char*>("RFC_SYSTEM_INFO"), none, nullptr),
+  ASSERT_EQ(rfc().RfcCall(connection(), const_cast<char*>("RFC_SYSTEM_INFO"), none, nullptr),
             kRfcOk);
   char* exception = nullptr;
-  ASSERT_EQ(rfc().RfcReceive(run.connection, importing, nullptr, &exception), kRfcOk);
+  ASSERT_EQ(rfc().RfcReceive(connection(), importing, nullptr, &exception), kRfcOk);
   EXPECT_EQ(std::string(record + 45, 8), "sapprd01");      // RFCHOST
   EXPECT_EQ(std::string(record + 101, 10), "ADABAS D  ");  // RFCDBSYS
   EXPECT_EQ(resources, 5);
@@ -137,7 +153,7 @@ TEST_F(SimulatedLibraryTest, St04LinesHoldFixedDottedAndGrowingCounters) {
                 "st04line\nLOGPAGES 100\n"
                 "st04line\nLOGPAGES 5000000000\nLOGWAITS 1234567 dotted\n"
                 "ROLLBACKS 1000 + 2/s\nQUEUEOVER \"x\"\n");
-  ASSERT_NE(OpenConnection(run), 0u);
+  ASSERT_NE(Open(), 0u);
   RFC_RC rc;
   RFC_TYPEHANDLE line_type = Install("TST04SQD", 1, 860, &rc);
   ITAB_H table = rfc().ItCreate(const_cast<char*>("TST04ADA"), 860, 0, 0);
@@ -145,10 +161,10 @@ TEST_F(SimulatedLibraryTest, St04LinesHoldFixedDottedAndGrowingCounters) {
   RFC_TABLE tables[] = {{const_cast<char*>("TST04ADA"), 8, line_type, 860, table, 0, 0},
                         {nullptr, 0, 0, 0, nullptr, 0, 0}};
   RFC_PARAMETER none[] = {{nullptr, 0, 0, 0, nullptr}};
-  ASSERT_EQ(rfc().RfcCall(run.connection, const_cast<char*>("ADA_ST04"), none, tables), kRfcOk);
+  ASSERT_EQ(rfc().RfcCall(connection(), const_cast<char*>("ADA_ST04"), none, tables), kRfcOk);
   char* exception = nullptr;
   std::time_t before = std::time(nullptr);
-  ASSERT_EQ(rfc().RfcReceive(run.connection, none, tables, &exception), kRfcOk);
+  ASSERT_EQ(rfc().RfcReceive(connection(), none, tables, &exception), kRfcOk);
   std::time_t after = std::time(nullptr);
   ASSERT_EQ(rfc().ItFill(table), 2u);
   std::string first(static_cast<char*>(rfc().ItGetLine(table, 1)), 860);
@@ -166,7 +182,7 @@ TEST_F(SimulatedLibraryTest, St04LinesHoldFixedDottedAndGrowingCounters) {
 
 TEST_F(SimulatedLibraryTest, CpuAllCarriesTheCollectionText) {
   box.WriteFile("PRD.simrfc", "lastcoll Wed Jun  1 09:05:07 2011\ncpulines 3\n");
-  ASSERT_NE(OpenConnection(run), 0u);
+  ASSERT_NE(Open(), 0u);
   RFC_RC rc;
   RFC_TYPEHANDLE cpu_all = Install("CPU_ALL", 1, 48, &rc);
   ITAB_H table = rfc().ItCreate(const_cast<char*>("TF_CPU_ALL"), 48, 0, 0);
@@ -176,9 +192,9 @@ TEST_F(SimulatedLibraryTest, CpuAllCarriesTheCollectionText) {
   RFC_PARAMETER importing[] = {{const_cast<char*>("LASTCOLLWRT"), 11, kRfcTypeChar, 25, collection},
                                {nullptr, 0, 0, 0, nullptr}};
   RFC_PARAMETER none[] = {{nullptr, 0, 0, 0, nullptr}};
-  ASSERT_EQ(rfc().RfcCall(run.connection, const_cast<char*>("GET_CPU_ALL"), none, tables), kRfcOk);
+  ASSERT_EQ(rfc().RfcCall(connection(), const_cast<char*>("GET_CPU_ALL"), none, tables), kRfcOk);
   char* exception = nullptr;
-  ASSERT_EQ(rfc().RfcReceive(run.connection, importing, tables, &exception), kRfcOk);
+  ASSERT_EQ(rfc().RfcReceive(connection(), importing, tables, &exception), kRfcOk);
   EXPECT_EQ(std::string(collection, 25), "Wed Jun  1 09:05:07 2011 ");
   EXPECT_EQ(rfc().ItFill(table), 3u);
   rfc().ItDelete(table);
@@ -227,8 +243,8 @@ TEST_F(SimulatedLibraryTest, FailsOnDemandAtEveryPointWithTrace) {
   for (const auto& c : cases) {
     box.WriteFile("Dev_Rfc.Trc", "");
     WriteSystem(ProfileFields{}, std::string(c.description) + "\n");
-    ASSERT_NE(OpenConnection(run), 0u) << c.description;
-    EXPECT_EQ(FirstFailure(rfc(), run.connection), c.failure) << c.description;
+    ASSERT_NE(Open(), 0u) << c.description;
+    EXPECT_EQ(FirstFailure(rfc(), connection()), c.failure) << c.description;
     std::string trace = box.ReadFile("Dev_Rfc.Trc");
     if (std::string(c.failure) == "none") {
       EXPECT_EQ(trace, "") << c.description;
@@ -239,7 +255,7 @@ TEST_F(SimulatedLibraryTest, FailsOnDemandAtEveryPointWithTrace) {
                 8u)
           << c.description << ": " << trace;
     }
-    CloseConnection(run);
+    Close();
   }
 }
 
@@ -255,12 +271,10 @@ TEST_F(SimulatedLibraryTest, TraceStylesGiveEachHint) {
   for (const auto& c : cases) {
     std::remove("Dev_Rfc.Trc");
     WriteSystem(ProfileFields{}, std::string("fail call ADA_ST04\ntrace ") + c.style + "\n");
-    ASSERT_NE(OpenConnection(run), 0u);
-    FirstFailure(rfc(), run.connection);
-    run.result.Clear();
-    ScanTraceFile(run);
-    EXPECT_EQ(run.result.str(), c.hint) << c.style;
-    CloseConnection(run);
+    ASSERT_NE(Open(), 0u);
+    FirstFailure(rfc(), connection());
+    EXPECT_EQ(TraceHint(SystemPlatform()), c.hint) << c.style;
+    Close();
   }
 }
 

@@ -1,0 +1,237 @@
+// Whole multi-system runs in this process, over the fake SAP library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "driver/sensor.h"
+#include "platform/fake_platform.h"
+#include "profiles/profile_text.h"
+#include "rfc/fake_sap_system.h"
+
+namespace quillmeter {
+namespace {
+
+constexpr const char kSensorDir[] = "/Programme/PRTG Network Monitor/Custom Sensors/ExeXml/";
+
+std::string Profile(const std::string& destination, const std::string& host = "sapprd01") {
+  ProfileFields fields;
+  fields.destination = destination;
+  fields.host = host;
+  return ProfileText(fields);
+}
+
+std::string Channel(const std::string& name, const std::string& value) {
+  return "\n<Result><Channel>" + name + "</Channel>\n<Value>" + value + "</Value></Result>\n";
+}
+
+std::string Summary(const std::string& text) {
+  return "\n<Text>(***) " + text + "</Text>\n\n</Prtg>\n\n";
+}
+
+class MultiSystemRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library = FakeSapLibrary();
+    for (const char* sid : {"PRD", "QAS", "DEV"})
+      Put(std::string(sid) + ".P00", Profile(sid, "sap" + std::string(sid) + "01"));
+  }
+
+  void Put(const std::string& name, const std::string& contents) {
+    platform.files[kSensorDir + name] = contents;
+  }
+  std::string& File(const std::string& name) { return platform.files[kSensorDir + name]; }
+  void ItemProfile(const std::string& list) { Put("Tessarin.Prf", "# Gsng: list        " + list); }
+
+  // One run, as PRTG starts it; `loads` false: the library is not there.
+  int Run(const std::vector<std::string>& args, bool loads = true) {
+    out.str("");
+    SensorContext context(platform, out);
+    context.load_library = [&](std::unique_ptr<SapLibrary>* loaded) {
+      if (!loads) return Status::Error("Error 1040: RFC library librfc32.so cannot be loaded !");
+      *loaded = library.Lend();
+      return Status::Ok();
+    };
+    return RunSensor(args, context);
+  }
+
+  // The destinations the run opened, in order.
+  std::vector<std::string> Opened() const {
+    std::vector<std::string> opened;
+    for (const OpenRequest& open : library.opens) opened.push_back(open.profile.destination);
+    return opened;
+  }
+
+  // The state its trace line gives the system.
+  std::string StateOf(const std::string& name) const {
+    std::string text = out.str();
+    size_t line = text.find("* 10:11:12 " + name + ", ");
+    if (line == std::string::npos) return "(no line)";
+    size_t state = text.find(" State=", line) + 7;
+    return text.substr(state, text.find('\n', state) - state);
+  }
+
+  FakePlatform platform;
+  FakeSapLibrary library;
+  std::ostringstream out;
+};
+
+TEST_F(MultiSystemRunTest, MissingProfileCountsOnlyAsASystem) {
+  ItemProfile("PRD.P00#GONE.P00#QAS.P00#");
+  EXPECT_EQ(Run({"x", "Item=LogWrites"}), 0);
+  EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("PRD.P00", "0") + Channel("QAS.P00", "0") +
+                           Summary("LogWrites: NoSystems=3, Processed=2, Failed=0"));
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"PRD", "QAS"}));
+}
+
+TEST_F(MultiSystemRunTest, UnusableNamesFailWithoutBeingRead) {
+  const std::string long_name = std::string(64, 'L') + ".P00";
+  Put(long_name, Profile("LONG"));
+  ItemProfile(long_name + "#" + std::string("PRD.P00\0x", 9) + "#QAS.P00#");
+  EXPECT_EQ(Run({"x", "Item=LogWrites"}), 0);
+  EXPECT_EQ(Opened(), std::vector<std::string>{"QAS"});
+  EXPECT_NE(out.str().find("NoSystems=3, Processed=1, Failed=2"), std::string::npos) << out.str();
+  for (const std::string& read : platform.reads)
+    EXPECT_EQ(read.find("LLLL"), std::string::npos) << read;
+}
+
+TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
+  const std::string qas = Profile("QAS");
+  struct Case {
+    const char* name;
+    std::string profile;
+    FakeSystemSetup setup;
+    bool opened;
+  } cases[] = {
+      {"no Extcompany line", qas.substr(qas.find('\n') + 1), {}, false},
+      {"short client", std::string(qas).replace(qas.find("100"), 3, "10"), {}, false},
+      {"faulty stored password",
+       std::string(qas).replace(qas.find("Password...:") + 25, 1, "X"),
+       {},
+       false},
+      {"failed open", qas,
+       FakeSystemSetup().FailOpen(Status::Error("Error 1011: RFC-Open for QAS failed !")), true},
+      {"failed monitor", qas,
+       FakeSystemSetup().FailMonitor(Status::Error("Error 1014: RFC-Failure raised !")), true},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
+    File("QAS.P00") = c.profile;
+    library.systems["QAS"] = c.setup;
+    EXPECT_EQ(Run({"x", "Item=LogWrites", "#"}), 0) << c.name;
+    std::vector<std::string> opened = {"PRD", "QAS", "DEV"};
+    if (!c.opened) opened = {"PRD", "DEV"};
+    EXPECT_EQ(Opened(), opened) << c.name;
+    EXPECT_EQ(StateOf("QAS.P00"), "Rfc Failure") << c.name << out.str();
+    EXPECT_EQ(out.str().find("<Channel>QAS.P00"), std::string::npos) << c.name;
+    EXPECT_NE(out.str().find("(***) LogWrites: NoSystems=3, Processed=2, Failed=1</Text>"),
+              std::string::npos)
+        << c.name;
+    EXPECT_EQ(File("QAS.P00"), c.profile) << c.name;
+  }
+}
+
+TEST_F(MultiSystemRunTest, UnknownItemIsNotFoundEverywhere) {
+  ItemProfile("PRD.P00#QAS.P00#");
+  EXPECT_EQ(Run({"x", "Item=Bogus", "#"}), 0);
+  EXPECT_EQ(out.str(),
+            "* 10:11:12 SAP Quillmeter Vers 4.3 / 29.08.22\n"
+            "* 10:11:12 Item=Bogus # State=Executing\n"
+            "\n<Prtg>\n\n"
+            "\n* 10:11:12 PRD.P00, sapPRD01, PRD, 02, 100 State=Not Found\n"
+            "\n* 10:11:12 QAS.P00, sapQAS01, QAS, 02, 100 State=Not Found\n" +
+                Summary("Bogus: NoSystems=2, Processed=0, Failed=2") +
+                "\n* 10:11:12 SAP Quillmeter now processed...\n");
+}
+
+TEST_F(MultiSystemRunTest, EachSystemKeepsTheSensorsHistoryLine) {
+  ItemProfile("PRD.P00#QAS.P00#");
+  library.systems["PRD"].monitor_line = MonitorLine("150", "0", "0", "0");
+  File("PRD.P00") +=
+      "# Alm Tessarin.Prf/LogWrites Date=20261207 09:00:00 Writes=100 WaitBusy=0 RollBacks=0 "
+      "OverFlows=0\n";
+  EXPECT_EQ(Run({"x", "Item=LogWrites"}), 0);
+  EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("PRD.P00", "50") + Channel("QAS.P00", "0") +
+                           Summary("LogWrites: NoSystems=2, Processed=2, Failed=0"));
+  EXPECT_EQ(File("PRD.P00"),
+            Profile("PRD", "sapPRD01") +
+                "# Alm Tessarin.Prf/LogWrites Date=20261207 10:11:12 Writes=150 WaitBusy=0 "
+                "RollBacks=0 OverFlows=0\n");
+  EXPECT_EQ(File("QAS.P00"),
+            Profile("QAS", "sapQAS01") +
+                "# Alm Tessarin.Prf/LogWrites Date=20261207 10:11:12 Writes=0 WaitBusy=0 "
+                "RollBacks=0 OverFlows=0\n");
+}
+
+TEST_F(MultiSystemRunTest, FailedFigureLeavesNoTextBeforeTheSummary) {
+  ItemProfile("PRD.P00#");
+  const std::string profile = File("PRD.P00");
+  platform.fail_next_replace = true;
+  EXPECT_EQ(Run({"x", "Item=LogWrites", "#"}), 0);
+  EXPECT_EQ(StateOf("PRD.P00"), "Rfc Failure");
+  EXPECT_NE(out.str().find("State=Rfc Failure\n" +
+                           Summary("LogWrites: NoSystems=1, Processed=0, Failed=1")),
+            std::string::npos)
+      << out.str();
+  EXPECT_EQ(File("PRD.P00"), profile);
+}
+
+TEST_F(MultiSystemRunTest, RunEndingFaultFinishesTheOpenedDocument) {
+  struct Case {
+    const char* name;
+    FakeSystemSetup setup;
+    const char* message;
+  } cases[] = {
+      {"timestamp",
+       FakeSystemSetup().FailCollection(
+           Status::Error("Error 1014: RFC-Failure raised ! - Look for Trace-File")),
+       "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
+      {"system information",
+       FakeSystemSetup().FailInfo(Status::Error("Error 1013: Sys-Exception raised ! - x")),
+       "Error 1013: Sys-Exception raised ! - x"},
+      {"not MaxDB", FakeSystemSetup().Database("ORACLE    "), "Error 1018: DataBase mismatch !"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    ItemProfile("PRD.P00#Q&A.P00#DEV.P00#");
+    Put("Q&A.P00", Profile("QAS"));
+    library.systems["QAS"] = c.setup;
+    const std::string before = File("DEV.P00");
+    EXPECT_EQ(Run({"x", "Item=LogWrites"}), 2) << c.name;
+    EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("PRD.P00", "0") + "<Error>1</Error>\n<Text>" +
+                             c.message + "</Text>\n</Prtg>\n")
+        << c.name;
+    EXPECT_EQ(Opened(), (std::vector<std::string>{"PRD", "QAS"})) << c.name;
+    EXPECT_EQ(library.calls.back(), "Close QAS") << c.name;
+    EXPECT_EQ(File("DEV.P00"), before) << c.name;
+  }
+}
+
+TEST_F(MultiSystemRunTest, TheAllocationsParametersReachEveryLogon) {
+  Put("SAP Tessarin.Gbl",
+      "# GSNG: AB        ::PRD.P00#\n"
+      "# GSNX: AB        :Item=LogWrites,HOST=other,NO=07,Sensor=\"SAP Quillmeter\"\n");
+  EXPECT_EQ(Run({"global", "ab", ",HOST=ignored"}), 0);
+  ASSERT_EQ(library.opens.size(), 1u);
+  EXPECT_EQ(library.opens[0].overrides.host, "other");
+  EXPECT_EQ(library.opens[0].overrides.system_number, "07");
+}
+
+TEST_F(MultiSystemRunTest, FaultsBeforeTheDocumentGiveOneErrorDocument) {
+  ItemProfile("PRD.P00#");
+  EXPECT_EQ(Run({"x", "Item=LogWrites"}, false), 2);
+  EXPECT_EQ(out.str(),
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library librfc32.so cannot be "
+            "loaded !</Text>\n</Prtg>\n");
+
+  Put("SAP Tessarin.Gbl", "# GSNG: AB        ::PRD.P00#\n");
+  EXPECT_EQ(Run({"global", "ab", "#"}), 2);
+  EXPECT_EQ(out.str(),
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1030: Global Sensor ab not found..."
+            "</Text>\n</Prtg>\n");
+  EXPECT_TRUE(Opened().empty());
+}
+
+}  // namespace
+}  // namespace quillmeter

@@ -1,0 +1,53 @@
+// What the single-system and the multi-system run share: the context, the
+// options, the writer of the output mode, and the console trace.
+#ifndef QUILLMETER_DRIVER_SENSOR_RUN_H_
+#define QUILLMETER_DRIVER_SENSOR_RUN_H_
+
+#include <memory>
+#include <string>
+
+#include "base/status.h"
+#include "driver/sensor.h"
+#include "driver/sensor_directory.h"
+#include "driver/sensor_options.h"
+#include "output/result_writer.h"
+#include "rfc/call_log.h"
+
+namespace quillmeter {
+
+struct SensorRun {
+  explicit SensorRun(SensorContext& context) : context(context) {}
+
+  SensorContext& context;
+  SensorOptions options;
+  OutputMode mode = OutputMode::kExeXml;
+  std::unique_ptr<ResultWriter> writer;
+  std::string second_argument;  // the command line's, as given
+  std::string banner;           // "* HH:MM:SS SAP Quillmeter Vers ...", taken at start
+
+  // Prints the error document of `status` and returns exit code 2.
+  int Fail(const Status& status);
+
+  // Prints the result buffer and empties it; `line_end` follows it.
+  void Print(std::string_view line_end = "");
+
+  // The local time of day, HH:MM:SS.
+  std::string TimeOfDay() const;
+
+  // The "now processed" line that ends a run with the console trace on.
+  void PrintProcessedLine();
+
+  // The RFC call log of profile `name`: "<name>.log" in the working
+  // directory with ",SYSLOG", none without.
+  CallLog CallLogOf(const std::string& name) const;
+};
+
+// The single-system run on `profile`.
+int RunSingleSystem(SensorRun& run, const ProfileFile& profile);
+
+// The multi-system run over the item profile or global listing `listing`.
+int RunMultiSystem(SensorRun& run, const ProfileFile& listing);
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_DRIVER_SENSOR_RUN_H_

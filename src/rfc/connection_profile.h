@@ -1,0 +1,27 @@
+// The connection fields of one system profile: what a logon needs.
+#ifndef QUILLMETER_RFC_CONNECTION_PROFILE_H_
+#define QUILLMETER_RFC_CONNECTION_PROFILE_H_
+
+#include <string>
+
+namespace quillmeter {
+
+struct ConnectionProfile {
+  std::string external_company;
+  std::string destination;
+  std::string client;
+  std::string user;      // upper case
+  std::string password;  // plain, after unscrambling
+  std::string language;
+  std::string mode;
+  std::string host_name;
+  std::string system_number;
+  std::string gateway_host;
+  std::string gateway_service;
+  // Shown in console lines; the system's own host name once it reported it.
+  std::string display_host;
+};
+
+}  // namespace quillmeter
+
+#endif  // QUILLMETER_RFC_CONNECTION_PROFILE_H_

@@ -1,0 +1,145 @@
+#include "rfc/logon.h"
+
+#include <algorithm>
+#include <climits>
+#include <string_view>
+
+#include "base/text.h"
+
+namespace quillmeter {
+namespace {
+
+constexpr size_t kUserWidth = 12;
+constexpr size_t kPasswordWidth = 10;
+
+std::string PadRight(std::string text, size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
+
+// The decimal value of a system number text, as a C library would read it:
+// leading blanks, a sign, then digits up to the first other character.
+int DecimalValue(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT_MAX) value = INT_MAX;  // absurd numbers end at the top
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+// True when `value` would end early in a connect string, or let a profile
+// value pass a key of its own ("USER=A DEST=B"). Passwords may hold "=".
+bool BreaksConnectString(std::string_view value, bool allow_equals) {
+  for (char c : value) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte == 0x7F || (c == '=' && !allow_equals)) return true;
+  }
+  return false;
+}
+
+// The error message for the first profile value the connect string cannot
+// carry, or empty when all can.
+std::string ConnectStringRefusal(const OpenRequest& request) {
+  const ConnectionProfile& p = request.profile;
+  const char* field = nullptr;
+  if (BreaksConnectString(p.destination, false))
+    field = "Destination";
+  else if (BreaksConnectString(p.client, false))
+    field = "Client";
+  else if (BreaksConnectString(p.user, false))
+    field = "User";
+  else if (BreaksConnectString(p.password, true))
+    field = "Password";
+  if (field == nullptr) return std::string();
+  return std::string("Error 1042: ") + field + " in Profile " + request.profile_name +
+         " holds a character not allowed in the RFC connect string !";
+}
+
+// Fills the options record and the host or gateway record it points to.
+void FillOptions(const OpenRequest& request, OpenRecords& r) {
+  const ConnectionProfile& p = request.profile;
+  r.destination = p.destination;
+  r.client = p.client;
+  r.user = PadRight(p.user, kUserWidth);
+  r.password = PadRight(p.password, kPasswordWidth);
+  r.language = p.language;
+  r.host_name = p.host_name;
+  r.gateway_host = p.gateway_host;
+  r.gateway_service = p.gateway_service;
+  std::string system_number = p.system_number;
+  if (request.overrides.host) r.host_name = *request.overrides.host;
+  if (request.overrides.system_number) system_number = *request.overrides.system_number;
+
+  r.options.destination = r.destination.data();
+  r.options.client = r.client.data();
+  r.options.user = r.user.data();
+  r.options.password = r.password.data();
+  r.options.language = r.language.data();
+  r.options.trace = 0;
+  if (p.mode == "R/2") {
+    r.options.mode = 1;
+    r.gateway.gateway_host = TextOrNull(r.gateway_host);
+    r.gateway.gateway_service = TextOrNull(r.gateway_service);
+    r.options.connopt = &r.gateway;
+  } else {
+    r.options.mode = 0;
+    r.host.hostname = TextOrNull(r.host_name);
+    // An empty number keeps the one of the previous open.
+    if (!system_number.empty()) r.host.sysnr = DecimalValue(system_number);
+    r.host.gateway_host = TextOrNull(r.gateway_host);
+    r.host.gateway_service = TextOrNull(r.gateway_service);
+    r.options.connopt = &r.host;
+  }
+}
+
+}  // namespace
+
+Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest& request,
+                      std::string* console_note) {
+  session.handle = 0;
+  console_note->clear();
+  OpenRecords& r = session.rfc.open;
+  const ConnectionProfile& p = request.profile;
+  FillOptions(request, r);
+  const Status failed = Status::Error("Error 1011: RFC-Open for " + p.destination + " failed !");
+
+  // The destination names a file beside the sensor: a path in it could
+  // reach any file on the machine.
+  if (p.destination.find_first_of("/\\:") != std::string::npos)
+    return Status::Error("Error 1043: Destination in Profile " + request.profile_name +
+                         " is no plain name !");
+  std::string ini;
+  if (!platform.ReadFile(kConnectFilePrefix + p.destination, &ini).ok()) {
+    session.handle = session.rfc.RfcOpen(&r.options);
+    session.log.Event(static_cast<int>(session.handle), "RfcOpen called");
+    return session.handle != 0 ? Status::Ok() : failed;
+  }
+
+  *console_note = "* SapRfc.Ini.......: " + p.destination + "<";
+  std::string refused = ConnectStringRefusal(request);
+  if (!refused.empty()) return Status::Error(refused);
+  // Sensors started together read SapRfc.ini while another writes it: it is
+  // replaced whole, never written in place.
+  if (Status copied = platform.AtomicReplace(kRfcIniFile, ini); !copied.ok())
+    return Status::Error(failed.message(), "SapRfc.ini cannot be written: " + copied.cause());
+
+  r.connect_string = "CLIENT=" + p.client + " USER=" + UpperCase(p.user) + " PASSWD=" + p.password +
+                     " LANG=D DEST=" + p.destination;
+  session.handle = session.rfc.RfcOpenEx(r.connect_string.data(), &r.error);
+  session.log.Event(static_cast<int>(session.handle), "RfcOpenEx called");
+  return session.handle != 0 ? Status::Ok() : failed;
+}
+
+void CloseConnection(RfcSession& session) {
+  if (session.handle != 0) session.rfc.RfcClose(session.handle);
+  session.handle = 0;
+}
+
+}  // namespace quillmeter

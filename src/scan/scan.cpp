@@ -1,0 +1,68 @@
+#include "scan/scan.h"
+
+#include "base/text.h"
+#include "scan/sample.h"
+
+namespace quillmeter {
+namespace {
+
+// "ORACLE    " as received: what the database check names.
+std::string Trimmed(std::string_view text) {
+  size_t end = text.find_last_not_of(' ');
+  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+}  // namespace
+
+std::string_view ScanStepName(ScanStep step) {
+  switch (step) {
+    case ScanStep::kOpen: return "RfcOpen";
+    case ScanStep::kCollectionTime: return "GET_CPU_ALL";
+    case ScanStep::kSystemInfo: return "RFC_SYSTEM_INFO";
+    case ScanStep::kDatabaseCheck: return "database check";
+    case ScanStep::kMonitor: return "ADA_ST04";
+    case ScanStep::kDone: break;
+  }
+  return "done";
+}
+
+ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
+  ScanResult result;
+  auto fail = [&](ScanStep step, Status status) {
+    system.Close();
+    result.step = step;
+    result.status = std::move(status);
+    return result;
+  };
+
+  Status opened = system.Open(request.open, &result.console_note);
+  if (!opened.ok()) {
+    result.step = ScanStep::kOpen;
+    result.status = std::move(opened);
+    return result;
+  }
+  std::string collection;
+  if (Status read = system.ReadCollectionTime(&collection); !read.ok())
+    return fail(ScanStep::kCollectionTime, std::move(read));
+  const SampleStamp stamp = StampOfCollection(collection);
+  SystemInfo info;
+  if (Status read = system.ReadSystemInfo(&info); !read.ok())
+    return fail(ScanStep::kSystemInfo, std::move(read));
+  if (!IsMaxDb(info))
+    return fail(ScanStep::kDatabaseCheck,
+                Status::Error("Error 1018: DataBase mismatch !",
+                              "the database is " + Trimmed(info.database_system)));
+  std::string line;
+  if (Status read = system.ReadMonitorLine(&line); !read.ok())
+    return fail(ScanStep::kMonitor, std::move(read));
+  system.Close();
+
+  const Counters current = CountersOfMonitorLine(line);
+  const PreviousSample previous =
+      FindPreviousSample(SplitLines(request.profile_text), request.history, stamp.date);
+  result.growth = Growth(previous, current);
+  result.history = NextHistory(request.history, previous, stamp, current);
+  return result;
+}
+
+}  // namespace quillmeter
