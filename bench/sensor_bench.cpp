@@ -191,24 +191,31 @@ int main(int argc, char** argv) {
   // so rewrites the profile (written beside it, flushed to disk, renamed).
   const std::string profile = ProfileText("PRD");
   const std::string system = SystemText();
-  for (const char* dir : {"kept", "rewritten"}) {
+  for (const char* dir : {"kept", "rewritten", "null"}) {
     fs::create_directories(root / dir);
     WriteFile(root / dir / "PRD.P00", profile);
     WriteFile(root / dir / "PRD.simrfc", system);
   }
+  // The sensor beside a library that answers at once: its own cost.
+  const std::string null_sensor = (root / "null" / "quillmeter").string();
+  fs::copy_file(sensor, null_sensor);
+  fs::copy_file(build / "libquillmeter_bench_null_rfc.so", root / "null" / "librfc32.so");
+  const std::string null_dir = (root / "null").string();
   const std::string kept_dir = (root / "kept").string();
   const std::string rewritten_dir = (root / "rewritten").string();
   auto trivial_run = [&] { return RunOnce({trivial}, kept_dir); };
   auto trivial_shared_run = [&] { return RunOnce({trivial_shared}, kept_dir); };
   auto scan_kept = [&] { return RunOnce({sensor, "PRD", "@"}, kept_dir); };
+  auto scan_null = [&] { return RunOnce({null_sensor, "PRD", "@"}, null_dir); };
   auto scan_rewritten = [&] {
     WriteFile(root / "rewritten" / "PRD.P00", profile);
     sync();  // the sensor's own flush must not pay for the harness's writes
     return RunOnce({sensor, "PRD", "@"}, rewritten_dir);
   };
   Verify({sensor, "PRD", "@"}, root / "kept", "<Text>(PRD) Logging: LogWrites=0");
+  Verify({null_sensor, "PRD", "@"}, root / "null", "<Text>(PRD) Logging: LogWrites=0");
   std::vector<Summary> single =
-      Measure({trivial_run, trivial_shared_run, scan_kept, scan_rewritten}, runs);
+      Measure({trivial_run, trivial_shared_run, scan_kept, scan_rewritten, scan_null}, runs);
 
   std::printf(
       "Quillmeter benchmark: %d runs each, medians (CPU = user + system of the process)\n\n", runs);
@@ -223,6 +230,7 @@ int main(int argc, char** argv) {
   row("trivial program, C library shared", single[1]);
   row("scan, history unchanged", single[2]);
   row("scan, profile rewritten", single[3]);
+  row("scan, do-nothing library, history unchanged", single[4]);
 
   // The multi-system run: its CPU time per system, at rest (history kept)
   // and when every profile is rewritten.
@@ -277,6 +285,8 @@ int main(int argc, char** argv) {
               scan.cpu_ms / single[0].cpu_ms);
   std::printf("  scan / trivial static program, wall   %6.2f   (at most 2)\n",
               scan.wall_ms / single[0].wall_ms);
+  std::printf("  do-nothing scan / trivial shared, CPU %6.2f   (at most 1.5)\n",
+              single[4].cpu_ms / single[1].cpu_ms);
   std::printf("  multi-system run, CPU ms per system   %6.3f   (under 2, worst of the sizes)\n",
               worst_per_system);
   std::printf("  per-system cost, largest / 10 systems %6.2f   (about 1 or less: linear)\n",
