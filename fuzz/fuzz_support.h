@@ -41,8 +41,9 @@ std::string RewriteFault(std::string_view original, const FakePlatform& platform
                          const std::string& path);
 
 // Checks the promises of a run: an exit code of 0, 1 or 2; in a document
-// mode without console trace a single document (exit 0 and 2) or the RFC
-// failure report (exit 1). Aborts with the input's fault printed otherwise.
+// mode without console trace a single document, an error document for 2 and
+// the RFC failure report for 1. Aborts with the input's fault printed
+// otherwise.
 void CheckRun(const FuzzRun& run, int exit_code, bool plain_document);
 
 // Aborts with `what` printed when `fault` is not empty.

@@ -25,4 +25,26 @@ std::vector<std::string> SplitLines(std::string_view contents) {
   return lines;
 }
 
+std::string OneLine(std::string_view text, size_t limit) {
+  std::string line;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    bool blank = byte < 0x20 || byte == 0x7f || c == ' ';
+    if (blank) {
+      if (!line.empty() && line.back() != ' ') line.push_back(' ');
+    } else {
+      line.push_back(c);
+    }
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  if (line.size() > limit) {
+    size_t end = limit;
+    // Back off to the start of a character: continuation bytes are 10xxxxxx.
+    while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
+    line.resize(end);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+  }
+  return line;
+}
+
 }  // namespace quillmeter

@@ -15,6 +15,11 @@ std::string UpperCase(std::string_view text);
 // "\r"; the line ends are removed. A last line without an end counts.
 std::vector<std::string> SplitLines(std::string_view contents);
 
+// `text` as one line of at most `limit` bytes: line ends and other control
+// characters become blanks, runs of blanks one, no blank at either end. A
+// UTF-8 character is never cut in half.
+std::string OneLine(std::string_view text, size_t limit);
+
 // True when `text` begins with `prefix`.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

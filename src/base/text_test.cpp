@@ -20,5 +20,23 @@ TEST(TextTest, UpperCaseTouchesAsciiLettersOnly) {
   EXPECT_EQ(UpperCase("item=ab\xE4z#"), "ITEM=AB\xE4Z#");
 }
 
+TEST(TextTest, OneLineFoldsControlsAndBlanksAndCutsWholeCharacters) {
+  struct Case {
+    std::string in;
+    size_t limit;
+    std::string out;
+  } cases[] = {
+      {"partner 'sapprd01:sapgw00' not reached", 200, "partner 'sapprd01:sapgw00' not reached"},
+      {"  two\r\nlines \t and\x01\x7f tabs  ", 200, "two lines and tabs"},
+      {std::string("nul\0inside", 10), 200, "nul inside"},
+      {"abcdef", 3, "abc"},
+      {"ab cdef", 3, "ab"},
+      {"\xC3\xBC\xC3\xBC", 3, "\xC3\xBC"},  // not inside the second character
+      {"", 200, ""},
+      {" \n ", 200, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(OneLine(c.in, c.limit), c.out) << c.in;
+}
+
 }  // namespace
 }  // namespace quillmeter

@@ -1,8 +1,10 @@
 // The multi-system run: one figure per system of a list.
 #include <optional>
 
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/sensor_run.h"
+#include "output/xml_text.h"
 #include "profiles/global_listing.h"
 #include "profiles/history.h"
 #include "profiles/system_profile.h"
@@ -40,13 +42,36 @@ std::string ChannelName(char label_kind, const std::string& name, const Connecti
   }
 }
 
-// Ends the run on a fault that stops every system. Standard output already
-// holds the opened document and earlier systems' channels, so that
-// document is finished as an error instead of a second one being started.
-int EndRun(SensorRun& run, const Status& status) {
-  run.writer->FailDocument(status.message());
+// Ends the run on a fault of system `name` that stops every system.
+// Standard output already holds the opened document and earlier systems'
+// channels, so that document is finished as an error instead of a second
+// one being started.
+int EndRun(SensorRun& run, const ScanResult& scan, const std::string& name) {
+  const Status& status = scan.status;
+  std::string text =
+      scan.step == ScanStep::kDatabaseCheck
+          ? status.message() + " - " + OneLine(name + ": " + status.cause(), kMaxCause)
+          : Rendered(status) + " - " + name;
+  run.writer->FailDocument(text);
   run.Print();
   return 2;
+}
+
+// The summary: the counts, then every system that was not processed with
+// its state, cut after a whole entry so that PRTG's 2000 characters hold it.
+std::string Summary(const std::string& item, const Tally& tally,
+                    const std::vector<std::string>& unprocessed) {
+  constexpr size_t kMaxText = 2000;
+  std::string summary = "(***) " + item + ": NoSystems=" + std::to_string(tally.systems) +
+                        ", Processed=" + std::to_string(tally.processed) +
+                        ", Failed=" + std::to_string(tally.failed);
+  for (size_t i = 0; i < unprocessed.size(); ++i) {
+    std::string longer = summary + (i == 0 ? " - " : ", ") + unprocessed[i];
+    // Measured as PRTG reads the document, escaped.
+    if (EscapeXml(longer).size() > kMaxText) break;
+    summary = std::move(longer);
+  }
+  return summary;
 }
 
 }  // namespace
@@ -62,8 +87,18 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     run.options = AllocationOptions(run.options, *listing.parameters);
     run.writer = MakeResultWriter(run.mode, run.options.channel);
   }
+  // A figure the sensor does not know would log on to every system for
+  // nothing and answer a green sensor without data.
+  const std::optional<size_t> figure = FigureOfItem(listing.item_id);
+  if (!figure) {
+    std::string names;
+    for (const Figure& known : kFigures)
+      names += (names.empty() ? "" : ", ") + std::string(known.channel);
+    return run.Fail(
+        Status::Error("Error 1046: Item " + listing.item_id + " is none of " + names + " !"));
+  }
   std::unique_ptr<SapLibrary> library;
-  if (Status loaded = run.context.load_library(&library); !loaded.ok()) return run.Fail(loaded);
+  if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
   run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
 
   std::ostream& out = run.context.out;
@@ -75,10 +110,11 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   ResultWriter& writer = *run.writer;
   writer.OpenDocument();
   run.Print("\n");
+  run.document_open = true;
 
-  const std::optional<size_t> figure = FigureOfItem(listing.item_id);
   const HistoryKey history{listing.history_sensor};
   Tally tally;
+  std::vector<std::string> unprocessed;  // "<name>: <state>"
   std::string list = listing.system_list;
   while (!list.empty()) {
     ++tally.systems;
@@ -94,7 +130,10 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     if (IsUsableName(name)) {
       SystemProfileRead read =
           ReadProfileForSystem(platform, path, &profile, &scan_request.profile_text);
-      if (read == SystemProfileRead::kMissing) continue;
+      if (read == SystemProfileRead::kMissing) {
+        unprocessed.push_back(name + ": missing");
+        continue;
+      }
       valid = read == SystemProfileRead::kValid;
     }
     const std::string channel = ChannelName(listing.label_kind, name, profile);
@@ -105,7 +144,6 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
 
     std::unique_ptr<SapSystem> system = library->NewSystem(run.CallLogOf(name));
     bool measured = false;
-    bool found = false;
     // A logon known to be incomplete or wrong is never sent: SAP would
     // count it against the RFC user and may lock it.
     if (valid) {
@@ -114,34 +152,30 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       switch (scan.step) {
         case ScanStep::kCollectionTime:
         case ScanStep::kSystemInfo:
-        case ScanStep::kDatabaseCheck: return EndRun(run, scan.status);
+        case ScanStep::kDatabaseCheck: return EndRun(run, scan, name);
         case ScanStep::kOpen: valid = false; break;
         case ScanStep::kMonitor: break;
         case ScanStep::kDone:
           measured = !scan.history || CommitHistory(platform, path, *scan.history).ok();
-          // An item that names no figure leaves the system "Not Found".
-          if (measured && figure) {
+          if (measured) {
             writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
             run.Print();
-            found = true;
           }
           break;
       }
     }
 
-    const char* state = "Processed";
-    if (!found) state = "Not Found";
-    if (!valid || !measured) state = "Rfc Failure";
-    if (valid && measured && found)
+    const char* state = valid && measured ? "Processed" : "Rfc Failure";
+    if (valid && measured) {
       ++tally.processed;
-    else
+    } else {
       ++tally.failed;
+      unprocessed.push_back(name + ": " + state);
+    }
     if (run.options.console_trace) out << "\n" << state_line << " State=" << state << "\n";
   }
 
-  writer.Summary("(***) " + listing.item_id + ": NoSystems=" + std::to_string(tally.systems) +
-                 ", Processed=" + std::to_string(tally.processed) +
-                 ", Failed=" + std::to_string(tally.failed));
+  writer.Summary(Summary(listing.item_id, tally, unprocessed));
   writer.CloseDocument();
   run.Print("\n");
   run.PrintProcessedLine();

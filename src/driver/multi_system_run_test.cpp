@@ -47,7 +47,7 @@ class MultiSystemRunTest : public ::testing::Test {
   int Run(const std::vector<std::string>& args, bool loads = true) {
     out.str("");
     SensorContext context(platform, out);
-    context.load_library = [&](std::unique_ptr<SapLibrary>* loaded) {
+    context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
       if (!loads) return Status::Error("Error 1040: RFC library librfc32.so cannot be loaded !");
       *loaded = library.Lend();
       return Status::Ok();
@@ -79,8 +79,9 @@ class MultiSystemRunTest : public ::testing::Test {
 TEST_F(MultiSystemRunTest, MissingProfileCountsOnlyAsASystem) {
   ItemProfile("PRD.P00#GONE.P00#QAS.P00#");
   EXPECT_EQ(Run({"x", "Item=LogWrites"}), 0);
-  EXPECT_EQ(out.str(), "\n<Prtg>\n\n" + Channel("PRD.P00", "0") + Channel("QAS.P00", "0") +
-                           Summary("LogWrites: NoSystems=3, Processed=2, Failed=0"));
+  EXPECT_EQ(out.str(),
+            "\n<Prtg>\n\n" + Channel("PRD.P00", "0") + Channel("QAS.P00", "0") +
+                Summary("LogWrites: NoSystems=3, Processed=2, Failed=0 - GONE.P00: missing"));
   EXPECT_EQ(Opened(), (std::vector<std::string>{"PRD", "QAS"}));
 }
 
@@ -125,24 +126,23 @@ TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
     EXPECT_EQ(Opened(), opened) << c.name;
     EXPECT_EQ(StateOf("QAS.P00"), "Rfc Failure") << c.name << out.str();
     EXPECT_EQ(out.str().find("<Channel>QAS.P00"), std::string::npos) << c.name;
-    EXPECT_NE(out.str().find("(***) LogWrites: NoSystems=3, Processed=2, Failed=1</Text>"),
+    EXPECT_NE(out.str().find("(***) LogWrites: NoSystems=3, Processed=2, Failed=1 - QAS.P00: Rfc "
+                             "Failure</Text>"),
               std::string::npos)
         << c.name;
     EXPECT_EQ(File("QAS.P00"), c.profile) << c.name;
   }
 }
 
-TEST_F(MultiSystemRunTest, UnknownItemIsNotFoundEverywhere) {
+TEST_F(MultiSystemRunTest, AnUnknownItemLogsOnNowhereAndWritesNothing) {
   ItemProfile("PRD.P00#QAS.P00#");
-  EXPECT_EQ(Run({"x", "Item=Bogus", "#"}), 0);
+  const auto before = platform.files;
+  EXPECT_EQ(Run({"x", "Item=Log:writes", "#"}), 2);
   EXPECT_EQ(out.str(),
-            "* 10:11:12 SAP Quillmeter Vers 4.3 / 29.08.22\n"
-            "* 10:11:12 Item=Bogus # State=Executing\n"
-            "\n<Prtg>\n\n"
-            "\n* 10:11:12 PRD.P00, sapPRD01, PRD, 02, 100 State=Not Found\n"
-            "\n* 10:11:12 QAS.P00, sapQAS01, QAS, 02, 100 State=Not Found\n" +
-                Summary("Bogus: NoSystems=2, Processed=0, Failed=2") +
-                "\n* 10:11:12 SAP Quillmeter now processed...\n");
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1046: Item Log writes is none of LogWrites, "
+            "WaitBusy, RollBacks, Overflows !</Text>\n</Prtg>\n");
+  EXPECT_TRUE(library.calls.empty());
+  EXPECT_EQ(platform.files, before);
 }
 
 TEST_F(MultiSystemRunTest, EachSystemKeepsTheSensorsHistoryLine) {
@@ -171,7 +171,8 @@ TEST_F(MultiSystemRunTest, FailedFigureLeavesNoTextBeforeTheSummary) {
   EXPECT_EQ(Run({"x", "Item=LogWrites", "#"}), 0);
   EXPECT_EQ(StateOf("PRD.P00"), "Rfc Failure");
   EXPECT_NE(out.str().find("State=Rfc Failure\n" +
-                           Summary("LogWrites: NoSystems=1, Processed=0, Failed=1")),
+                           Summary("LogWrites: NoSystems=1, Processed=0, Failed=1 - PRD.P00: Rfc "
+                                   "Failure")),
             std::string::npos)
       << out.str();
   EXPECT_EQ(File("PRD.P00"), profile);
@@ -186,11 +187,12 @@ TEST_F(MultiSystemRunTest, RunEndingFaultFinishesTheOpenedDocument) {
       {"timestamp",
        FakeSystemSetup().FailCollection(
            Status::Error("Error 1014: RFC-Failure raised ! - Look for Trace-File")),
-       "Error 1014: RFC-Failure raised ! - Look for Trace-File"},
+       "Error 1014: RFC-Failure raised ! - Look for Trace-File - Q&amp;A.P00"},
       {"system information",
        FakeSystemSetup().FailInfo(Status::Error("Error 1013: Sys-Exception raised ! - x")),
-       "Error 1013: Sys-Exception raised ! - x"},
-      {"not MaxDB", FakeSystemSetup().Database("ORACLE    "), "Error 1018: DataBase mismatch !"},
+       "Error 1013: Sys-Exception raised ! - x - Q&amp;A.P00"},
+      {"not MaxDB", FakeSystemSetup().Database("ORACLE    "),
+       "Error 1018: DataBase mismatch ! - Q&amp;A.P00: the database is ORACLE"},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -228,8 +230,13 @@ TEST_F(MultiSystemRunTest, FaultsBeforeTheDocumentGiveOneErrorDocument) {
   Put("SAP Tessarin.Gbl", "# GSNG: AB        ::PRD.P00#\n");
   EXPECT_EQ(Run({"global", "ab", "#"}), 2);
   EXPECT_EQ(out.str(),
-            "<Prtg>\n<Error>1</Error>\n<Text>Error 1030: Global Sensor ab not found..."
-            "</Text>\n</Prtg>\n");
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1030: Global Sensor ab not found... - SAP "
+            "Tessarin.Gbl has no line \"# GSNX: AB\"</Text>\n</Prtg>\n");
+  Put("SAP Tessarin.Gbl", "# GSNG:           ::PRD.P00#\n");
+  EXPECT_EQ(Run({"global"}), 2);
+  EXPECT_EQ(out.str(),
+            "<Prtg>\n<Error>1</Error>\n<Text>Error 1030: Global Sensor  not found... - no sensor "
+            "key was given (the first parameter word)</Text>\n</Prtg>\n");
   EXPECT_TRUE(Opened().empty());
 }
 

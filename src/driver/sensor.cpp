@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/product.h"
+#include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
 #include "driver/sensor_run.h"
@@ -12,15 +13,24 @@ namespace quillmeter {
 
 SensorContext::SensorContext(Platform& platform, std::ostream& out)
     : platform(platform), out(out), roots{platform.PrtgPathFile(), ""} {
-  load_library = [&platform, &out](std::unique_ptr<SapLibrary>* library) {
-    return LoadClassicLibrary(platform, out, library);
+  load_library = [&platform](FailureSink& sink, std::unique_ptr<SapLibrary>* library) {
+    return LoadClassicLibrary(platform, sink, library);
   };
 }
 
+std::string Rendered(const Status& status) {
+  if (status.cause().empty()) return status.message();
+  return status.message() + " - " + OneLine(status.cause(), kMaxCause);
+}
+
 int SensorRun::Fail(const Status& status) {
-  writer->ErrorDocument(status.message());
+  writer->ErrorDocument(Rendered(status));
   Print();
   return 2;
+}
+
+Status SensorRun::LoadLibrary(std::unique_ptr<SapLibrary>* library) {
+  return context.load_library(failure_printer, library);
 }
 
 void SensorRun::Print(std::string_view line_end) {

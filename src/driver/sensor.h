@@ -11,6 +11,7 @@
 #include "base/status.h"
 #include "driver/sensor_directory.h"
 #include "platform/platform.h"
+#include "rfc/failure.h"
 #include "rfc/sap_system.h"
 
 namespace quillmeter {
@@ -22,9 +23,9 @@ struct SensorContext {
   Platform& platform;
   std::ostream& out;  // standard output: the document or console text
   SearchRoots roots;  // where the PRTG sensor directory is searched
-  // Loads the library the scans go through: by default the classic
-  // librfc32, whose own failure reports go to `out`.
-  std::function<Status(std::unique_ptr<SapLibrary>*)> load_library;
+  // Loads the library the scans go through, whose own failures are
+  // reported to the sink: by default the classic librfc32.
+  std::function<Status(FailureSink&, std::unique_ptr<SapLibrary>*)> load_library;
 };
 
 // Runs the sensor on `arguments` (without the program name): prints the

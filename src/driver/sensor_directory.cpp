@@ -36,11 +36,21 @@ std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
 
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
                            ProfileFile* file) {
-  // Opens dir + name; on success the profile is read.
+  // Opens dir + name; on success the profile is read. The directories
+  // probed are the cause of a missing profile, whole ones only, as many as
+  // a cause holds.
+  std::string searched;
+  bool cut = false;
   auto probe = [&](const std::string& dir) {
+    std::string longer =
+        (searched.empty() ? "searched: " : searched + "; ") + platform.FullPath(dir);
+    cut = cut || longer.size() > kMaxCause;
+    if (!cut) searched = std::move(longer);
     return platform.ReadFile(dir + name, &file->contents).ok();
   };
-  const Status missing = Status::Error("Error 1002: Profile " + name + " is missing...");
+  auto missing = [&] {
+    return Status::Error("Error 1002: Profile " + name + " is missing...", searched);
+  };
   std::string dir;
   std::string path_file;
   bool named = false;
@@ -61,7 +71,7 @@ Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const s
           Join(platform, {"Custom Sensors", "ExeXml"})}) {
       if (probe(dir + sub)) dir += sub;
     }
-    if (!probe(dir)) return missing;
+    if (!probe(dir)) return missing();
     found = true;
   } else {
     found = probe(dir);
@@ -74,13 +84,16 @@ Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const s
         break;
       }
     }
-    if (!found) return missing;
+    if (!found) return missing();
   }
 
   // Only an ExeXml sensor directory may serve PRTG: the six characters
-  // before the final separator must read EXEXML.
-  if (dir.size() < 7 || UpperCase(dir.substr(dir.size() - 7, 6)) != "EXEXML")
-    return Status::Error("Sorry, invalid Path-Usage...");
+  // before the final separator must read EXEXML. The current directory is
+  // judged by its full name, as PRTG may start sensors in that folder.
+  const std::string full = platform.FullPath(dir);
+  const std::string& judged = dir.empty() ? full : dir;
+  if (judged.size() < 7 || UpperCase(judged.substr(judged.size() - 7, 6)) != "EXEXML")
+    return Status::Error("Sorry, invalid Path-Usage...", full + " is not an EXEXML sensor folder");
   file->dir = dir;
   file->name = name;
   file->path = dir + name;

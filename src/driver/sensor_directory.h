@@ -31,9 +31,10 @@ std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
 
 // Finds profile `name` in the directory the path file names, else in the
 // current directory, else in the default directories, and reads it into
-// *file. The directory must be an ExeXml directory. Fails with "Error 1002:
-// Profile <name> is missing..." when not found, "Sorry, invalid
-// Path-Usage..." elsewhere.
+// *file. The directory must be an ExeXml directory (the current one judged
+// by its full name). Fails with "Error 1002: Profile <name> is missing...",
+// its cause the directories searched, or "Sorry, invalid Path-Usage...",
+// its cause the directory found.
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
                            ProfileFile* file);
 

@@ -28,9 +28,15 @@ class SensorDirectoryTest : public ::testing::Test {
   Status Find() { return FindSensorDirectory(platform, roots, "PRD.P00", &file); }
 };
 
-TEST_F(SensorDirectoryTest, ProfileInCurrentDirectoryIsInvalidPathUsage) {
+TEST_F(SensorDirectoryTest, TheCurrentDirectoryIsJudgedByItsFullName) {
   Put("");
-  EXPECT_EQ(Find().message(), "Sorry, invalid Path-Usage...");
+  Status refused = Find();
+  EXPECT_EQ(refused.message(), "Sorry, invalid Path-Usage...");
+  EXPECT_EQ(refused.cause(), "/work/ is not an EXEXML sensor folder");
+  // PRTG may start the sensor in its sensor folder.
+  platform.current_dir = std::string("/prtg/") + kExeXml;
+  ASSERT_TRUE(Find().ok());
+  EXPECT_EQ(file.path, "PRD.P00");
 }
 
 TEST_F(SensorDirectoryTest, DefaultDirectoriesAreProbedInOrder) {
@@ -50,8 +56,20 @@ TEST_F(SensorDirectoryTest, DefaultDirectoriesAreProbedInOrder) {
   EXPECT_EQ(file.dir, dirs[1]);
 }
 
-TEST_F(SensorDirectoryTest, NowhereIsError1002WithTheBareName) {
-  EXPECT_EQ(Find().message(), "Error 1002: Profile PRD.P00 is missing...");
+TEST_F(SensorDirectoryTest, NowhereIsError1002WithTheBareNameAndWhereItLooked) {
+  Status missing = Find();
+  EXPECT_EQ(missing.message(), "Error 1002: Profile PRD.P00 is missing...");
+  // Whole directories only, as many as a cause holds.
+  EXPECT_EQ(missing.cause(), std::string("searched: /work/; /root/Programme/") + kExeXml +
+                                 "; /root/Program Files/" + kExeXml);
+  roots.drive_root = "";
+  EXPECT_EQ(Find().cause(), std::string("searched: /work/; /Programme/") + kExeXml +
+                                "; /Program Files/" + kExeXml + "; /Program Files (x86)/" +
+                                kExeXml);
+  roots.drive_root = "/root";
+  platform.files["/root/PRTG_Path.Txt"] = "/prtg\n";
+  EXPECT_EQ(Find().cause(),
+            std::string("searched: /prtg/") + kExeXml + "; /prtg/Custom Sensors/ExeXml/; /prtg/");
 }
 
 TEST_F(SensorDirectoryTest, PathFileDriveGetsSeparatorAndSubPath) {

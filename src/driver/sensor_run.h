@@ -15,8 +15,26 @@
 
 namespace quillmeter {
 
+// The message of `status`, and its cause as one line after " - ".
+std::string Rendered(const Status& status);
+
+struct SensorRun;
+
+// Prints a failure the library reports in the run's form: a PRTG error
+// document in the document modes (ending the document a multi-system run
+// has opened), the plain report in the console modes.
+class FailurePrinter : public FailureSink {
+ public:
+  explicit FailurePrinter(SensorRun& run) : run_(run) {}
+  void Report(const LibraryFailure& failure) override;
+  void Aborted() override;
+
+ private:
+  SensorRun& run_;
+};
+
 struct SensorRun {
-  explicit SensorRun(SensorContext& context) : context(context) {}
+  explicit SensorRun(SensorContext& context) : context(context), failure_printer(*this) {}
 
   SensorContext& context;
   SensorOptions options;
@@ -24,9 +42,14 @@ struct SensorRun {
   std::unique_ptr<ResultWriter> writer;
   std::string second_argument;  // the command line's, as given
   std::string banner;           // "* HH:MM:SS SAP Quillmeter Vers ...", taken at start
+  bool document_open = false;   // the start of a document is printed already
+  FailurePrinter failure_printer;
 
   // Prints the error document of `status` and returns exit code 2.
   int Fail(const Status& status);
+
+  // Loads the SAP library, reporting its failures through this run.
+  Status LoadLibrary(std::unique_ptr<SapLibrary>* library);
 
   // Prints the result buffer and empties it; `line_end` follows it.
   void Print(std::string_view line_end = "");

@@ -40,7 +40,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile); !read.ok())
     return run.Fail(read);
   std::unique_ptr<SapLibrary> library;
-  if (Status loaded = run.context.load_library(&library); !loaded.ok()) return run.Fail(loaded);
+  if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
 
   CallLog log = run.CallLogOf(file.name);
   log.Event(0, "program started", platform.ExecutablePath());
@@ -53,9 +53,8 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   if (!scan.status.ok()) return run.Fail(scan.status);
   if (scan.history) {
     if (Status saved = CommitHistory(platform, file.path, *scan.history); !saved.ok())
-      return run.Fail(Status::Error(
-          "Error 1016: ReWriting of Profile " + file.name + " failed !" + library->TraceHint(),
-          saved.cause()));
+      return run.Fail(Status::Error("Error 1016: ReWriting of Profile " + file.name + " failed !",
+                                    saved.cause()));
   }
 
   ResultWriter& writer = *run.writer;

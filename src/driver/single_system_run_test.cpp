@@ -38,7 +38,7 @@ class SingleSystemRunTest : public ::testing::Test {
     out.str("");
     SensorContext context(platform, out);
     context.roots = {"/root/PRTG_Path.Txt", ""};
-    context.load_library = [&](std::unique_ptr<SapLibrary>* loaded) {
+    context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
       *loaded = library.Lend();
       return Status::Ok();
     };
@@ -83,13 +83,15 @@ TEST_F(SingleSystemRunTest, EveryFailureIsItsErrorDocumentAndLeavesProfileAndTra
       {"collection time", FakeSystemSetup().FailCollection(failed), false, failed.message()},
       {"system information", FakeSystemSetup().FailInfo(failed), false, failed.message()},
       {"not MaxDB", FakeSystemSetup().Database("ORACLE    "), false,
-       "Error 1018: DataBase mismatch !"},
+       "Error 1018: DataBase mismatch ! - the database is ORACLE"},
       {"monitor", FakeSystemSetup().FailMonitor(failed), false, failed.message()},
-      {"rewrite", {}, true, "Error 1016: ReWriting of Profile PRD.P00 failed ! - hint"},
+      {"rewrite",
+       {},
+       true,
+       "Error 1016: ReWriting of Profile PRD.P00 failed ! - Read-only file system"},
   };
   for (const Case& c : cases) {
     library = FakeSapLibrary();
-    library.trace_hint = " - hint";
     System() = c.setup;
     platform.fail_next_replace = c.fail_replace;
     EXPECT_EQ(Run({"PRD"}), 2) << c.name;
@@ -162,7 +164,12 @@ TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {
     std::string message;
   } cases[] = {
       {{}, nullptr, "Error 1001: Parameter for Profile-Name is missing !"},
-      {{"qas"}, nullptr, "Error 1002: Profile qas.P00 is missing..."},
+      {{"qas"},
+       nullptr,
+       "Error 1002: Profile qas.P00 is missing... - searched: /work/; "
+       "/Programme/PRTG Network Monitor/Custom Sensors/ExeXml/; "
+       "/Program Files/PRTG Network Monitor/Custom Sensors/ExeXml/; "
+       "/Program Files (x86)/PRTG Network Monitor/Custom Sensors/ExeXml/"},
       {{"/work/R&D"}, "Quillmeter.Quintara", "Error 1002: Profile /work/R&D.P00 is missing..."},
       {{"prd", std::string(128, 'p')}, nullptr, "Error 1009: Parameters too long !"},
   };
@@ -174,7 +181,8 @@ TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {
   }
   platform.files = {{"prd.P00", ProfileText()}};
   EXPECT_EQ(Run({"prd"}), 2);
-  EXPECT_EQ(out.str(), ErrorDocument("Sorry, invalid Path-Usage..."));
+  EXPECT_EQ(out.str(),
+            ErrorDocument("Sorry, invalid Path-Usage... - /work/ is not an EXEXML sensor folder"));
   EXPECT_TRUE(library.calls.empty());
 }
 

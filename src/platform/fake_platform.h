@@ -25,6 +25,9 @@ class FakePlatform : public Platform {
   Status RemoveFile(const std::string& path) override;
   ClockTime Now() override { return now; }
   std::string ExecutableDir() override { return executable_dir; }
+  std::string FullPath(const std::string& path) override {
+    return !path.empty() && path[0] == '/' ? path : current_dir + path;
+  }
   std::string ExecutablePath() override { return executable_dir + "quillmeter"; }
   Status LoadSharedLibrary(const std::string& path,
                            std::unique_ptr<DynamicLibrary>* library) override;
@@ -35,6 +38,7 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> files;
   ClockTime now{2026, 12, 7, 10, 11, 12};
   std::string executable_dir = "/opt/quillmeter/";
+  std::string current_dir = "/work/";
 
   // Symbols served per library path; a path not listed fails to load.
   std::map<std::string, std::map<std::string, void*>> libraries;

@@ -134,6 +134,16 @@ class PosixPlatform : public Platform {
                      local.tm_hour,        local.tm_min,     local.tm_sec};
   }
 
+  std::string FullPath(const std::string& path) override {
+    if (!path.empty() && path[0] == '/') return path;
+    std::error_code error;
+    std::filesystem::path cwd = std::filesystem::current_path(error);
+    if (error) return path;
+    std::string dir = cwd.string();
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir + path;
+  }
+
   std::string ExecutablePath() override {
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

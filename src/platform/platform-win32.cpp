@@ -139,6 +139,15 @@ class WindowsPlatform : public Platform {
     return ClockTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
   }
 
+  std::string FullPath(const std::string& path) override {
+    // GetFullPathName takes "" as no name at all; the current directory is ".".
+    const std::string name = path.empty() ? ".\\" : path;
+    char buffer[MAX_PATH * 4];
+    DWORD n = GetFullPathNameA(name.c_str(), sizeof buffer, buffer, nullptr);
+    if (n == 0 || n >= sizeof buffer) return path;
+    return std::string(buffer, n);
+  }
+
   std::string ExecutablePath() override {
     char buffer[MAX_PATH * 4];
     DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);

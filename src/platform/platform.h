@@ -64,6 +64,11 @@ class Platform {
   // empty when the system cannot tell.
   virtual std::string ExecutableDir() = 0;
 
+  // The absolute form of `path`, taken from the current directory (and, on
+  // Windows, drive) when it is relative; "" is the current directory, with
+  // its separator. `path` itself when the system cannot tell.
+  virtual std::string FullPath(const std::string& path) = 0;
+
   // The full path of the running executable, or empty.
   virtual std::string ExecutablePath() = 0;
 

@@ -93,6 +93,17 @@ TEST_F(PlatformTest, RemoveFileCountsAMissingFileAsRemoved) {
   EXPECT_TRUE(platform.RemoveFile(Path("f")).ok());
 }
 
+TEST_F(PlatformTest, FullPathsHangFromTheCurrentDirectory) {
+  std::string cwd = platform.FullPath("");
+  ASSERT_FALSE(cwd.empty());
+  EXPECT_TRUE(platform.IsPathSeparator(cwd.back())) << cwd;
+  EXPECT_EQ(fs::path(cwd) / "x", fs::current_path() / "x");
+  EXPECT_EQ(platform.FullPath("sub" + std::string(1, platform.PathSeparator()) + "f"),
+            cwd + "sub" + platform.PathSeparator() + "f");
+  std::string full = Path("f");
+  EXPECT_EQ(platform.FullPath(full), full);
+}
+
 TEST_F(PlatformTest, MissingLibraryIsAnErrorNamingIt) {
   std::unique_ptr<DynamicLibrary> library;
   Status failed = platform.LoadSharedLibrary(Path("librfc32-none.so"), &library);

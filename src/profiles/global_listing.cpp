@@ -105,9 +105,11 @@ Status ReadGlobalListing(const ListingRequest& request, const std::string& conte
     if (!taken.ok()) return taken;
   }
   listing->item_id = ItemOf(kept);
-  if (!allocated)
-    return Status::Error("Error 1030: Global Sensor " + request.second_argument + " not found...");
   key.erase(key.find_last_not_of(' ') + 1);
+  if (!allocated)
+    return Status::Error("Error 1030: Global Sensor " + request.second_argument + " not found...",
+                         key.empty() ? "no sensor key was given (the first parameter word)"
+                                     : request.name + " has no line \"# GSNX: " + key + "\"");
   listing->history_sensor = request.name + ":" + key + "/" + listing->item_id;
   return Status::Ok();
 }

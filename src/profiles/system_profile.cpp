@@ -1,5 +1,7 @@
 #include "profiles/system_profile.h"
 
+#include <array>
+
 #include "base/text.h"
 #include "profiles/password.h"
 
@@ -32,15 +34,20 @@ constexpr FieldRule kFieldRules[] = {
     {"Gwservice..:", &ConnectionProfile::gateway_service, 31, 2},
 };
 
+constexpr size_t kRules = std::size(kFieldRules);
+
 enum class ProfileCheck { kComplete, kUserMissing, kPasswordMissing, kInvalidParameter };
 
-// Stores the value of one line, if its key is one of ours. Returns the
-// fault of a stored password that cannot be unscrambled; the password
-// field then keeps what it held.
-PasswordFault ParseLine(const std::string& line, ConnectionProfile& profile) {
+// Stores the value of one line, if its key is one of ours, and notes the key
+// in *seen. Returns the fault of a stored password that cannot be
+// unscrambled; the password field then keeps what it held.
+PasswordFault ParseLine(const std::string& line, ConnectionProfile& profile,
+                        std::array<bool, kRules>* seen) {
   std::string_view key = std::string_view(line).substr(0, kKeyWidth);
-  for (const FieldRule& rule : kFieldRules) {
+  for (size_t r = 0; r < kRules; ++r) {
+    const FieldRule& rule = kFieldRules[r];
     if (key != rule.key) continue;
+    (*seen)[r] = true;
     // Taken unchanged: trailing blanks belong to the value.
     std::string value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
     std::string& field = profile.*rule.field;
@@ -61,15 +68,30 @@ PasswordFault ParseLine(const std::string& line, ConnectionProfile& profile) {
   return PasswordFault::kNone;
 }
 
-ProfileCheck CheckProfile(const ConnectionProfile& profile) {
+std::string Characters(size_t n) {
+  return std::to_string(n) + (n == 1 ? " character" : " characters");
+}
+
+// Which check fails first; for an invalid parameter *cause names the first
+// failing key, as written in the profile, and why.
+ProfileCheck CheckProfile(const ConnectionProfile& profile, const std::array<bool, kRules>& seen,
+                          std::string* cause) {
   if (profile.user.empty()) return ProfileCheck::kUserMissing;
   if (profile.password.empty()) return ProfileCheck::kPasswordMissing;
-  for (const FieldRule& rule : kFieldRules) {
+  for (size_t r = 0; r < kRules; ++r) {
+    const FieldRule& rule = kFieldRules[r];
     const std::string& field = profile.*rule.field;
     // A value too long for its field is refused, never cut: a cut
     // destination or client would quietly address another system.
     size_t limit = rule.capacity < kMaxValueWidth ? rule.capacity : kMaxValueWidth;
-    if (field.size() < rule.minimum || field.size() > limit) return ProfileCheck::kInvalidParameter;
+    if (field.size() >= rule.minimum && field.size() <= limit) continue;
+    if (!seen[r])
+      *cause = std::string(rule.key) + " missing";
+    else if (field.size() < rule.minimum)
+      *cause = std::string(rule.key) + " shorter than " + Characters(rule.minimum);
+    else
+      *cause = std::string(rule.key) + " longer than " + Characters(limit);
+    return ProfileCheck::kInvalidParameter;
   }
   return ProfileCheck::kComplete;
 }
@@ -80,8 +102,9 @@ Status ReadSystemProfile(std::string_view contents, const std::string& name,
                          ConnectionProfile* profile) {
   *profile = ConnectionProfile();
   PasswordFault first_fault = PasswordFault::kNone;
+  std::array<bool, kRules> seen{};
   for (const std::string& line : SplitLines(contents)) {
-    PasswordFault fault = ParseLine(line, *profile);
+    PasswordFault fault = ParseLine(line, *profile, &seen);
     if (first_fault == PasswordFault::kNone) first_fault = fault;
   }
   // A faulty stored password is reported before anything missing, as the
@@ -93,14 +116,15 @@ Status ReadSystemProfile(std::string_view contents, const std::string& name,
     case PasswordFault::kWrong:
       return Status::Error("Error 1005: Wrong Password in Profile " + name + " found...");
   }
-  switch (CheckProfile(*profile)) {
+  std::string cause;
+  switch (CheckProfile(*profile, seen, &cause)) {
     case ProfileCheck::kComplete: return Status::Ok();
     case ProfileCheck::kUserMissing:
       return Status::Error("Error 1006: Username in Profile " + name + " is missing...");
     case ProfileCheck::kPasswordMissing:
       return Status::Error("Error 1007: Password in Profile " + name + " is missing...");
     case ProfileCheck::kInvalidParameter:
-      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...");
+      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...", cause);
   }
   return Status::Ok();
 }

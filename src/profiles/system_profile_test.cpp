@@ -99,6 +99,34 @@ TEST_F(SystemProfileTest, EveryFaultIsNamedInItsOrder) {
   for (const auto& c : cases) EXPECT_EQ(Read(c.contents).message(), c.message) << c.contents;
 }
 
+TEST_F(SystemProfileTest, AnInvalidParameterNamesTheFirstFailingKeyAndWhy) {
+  struct Case {
+    std::string contents;
+    const char* cause;
+  } cases[] = {
+      {Profile({{"Extcompany.:", ""}}), "Extcompany.: missing"},
+      {Profile({{"Client.....:", Line("client.....:", "100")}}), "Client.....: missing"},
+      {Profile({{"Client.....:", Line("Client.....:", "10")}}),
+       "Client.....: shorter than 3 characters"},
+      {Profile({{"User.......:", Line("User.......:", "X")}}),
+       "User.......: shorter than 2 characters"},
+      {Profile({{"Language...:", Line("Language...:", "")}}),
+       "Language...: shorter than 1 character"},
+      {Profile({{"Destination:", Line("Destination:", "PRD45678901X")}}),
+       "Destination: longer than 11 characters"},
+      {Profile({{"Gwhost.....:", Line("Gwhost.....:", std::string(61, 'g'))}}),
+       "Gwhost.....: longer than 60 characters"},
+      // The first in the keys' order counts.
+      {Profile({{"Gwservice..:", ""}, {"Destination:", Line("Destination:", "PR")}}),
+       "Destination: shorter than 3 characters"},
+  };
+  for (const Case& c : cases) {
+    Status read = Read(c.contents);
+    EXPECT_EQ(read.message(), "Error 1003: Invalid Parameter(s) at prd.P00 found...") << c.cause;
+    EXPECT_EQ(read.cause(), c.cause);
+  }
+}
+
 TEST_F(SystemProfileTest, ValuesAreTakenFromColumn25Unchanged) {
   std::string contents = Profile({{"Client.....:", "Client.....:  any text   100"},
                                   {"User.......:", Line("User.......:", "rfcmon_ä")},

@@ -51,16 +51,14 @@ class ClassicSapSystem : public SapSystem {
 
 class ClassicSapLibrary : public SapLibrary {
  public:
-  ClassicSapLibrary(Platform& platform, std::ostream& report, std::unique_ptr<RfcLibrary> rfc)
-      : platform_(platform), rfc_(std::move(rfc)), failure_(*rfc_, report, platform) {}
+  ClassicSapLibrary(Platform& platform, FailureSink& sink, std::unique_ptr<RfcLibrary> rfc)
+      : platform_(platform), rfc_(std::move(rfc)), failure_(*rfc_, sink, platform) {}
 
   std::unique_ptr<SapSystem> NewSystem(const CallLog& log) override {
     failure_.RegisterEnvironment();
     log.Event(0, "RfcEnvironment called");
     return std::make_unique<ClassicSapSystem>(*rfc_, failure_, platform_, log);
   }
-
-  std::string TraceHint() override { return quillmeter::TraceHint(platform_); }
 
   void DiscardTrace() override { (void)platform_.RemoveFile(kTraceFile); }
 
@@ -72,11 +70,11 @@ class ClassicSapLibrary : public SapLibrary {
 
 }  // namespace
 
-Status LoadClassicLibrary(Platform& platform, std::ostream& report,
+Status LoadClassicLibrary(Platform& platform, FailureSink& sink,
                           std::unique_ptr<SapLibrary>* library) {
   std::unique_ptr<RfcLibrary> rfc;
   if (Status loaded = LoadRfcLibrary(platform, &rfc); !loaded.ok()) return loaded;
-  *library = std::make_unique<ClassicSapLibrary>(platform, report, std::move(rfc));
+  *library = std::make_unique<ClassicSapLibrary>(platform, sink, std::move(rfc));
   return Status::Ok();
 }
 

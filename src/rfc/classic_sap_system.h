@@ -4,19 +4,19 @@
 #define QUILLMETER_RFC_CLASSIC_SAP_SYSTEM_H_
 
 #include <memory>
-#include <ostream>
 
 #include "base/status.h"
 #include "platform/platform.h"
+#include "rfc/failure.h"
 #include "rfc/sap_system.h"
 
 namespace quillmeter {
 
 // Loads librfc32 (beside the executable first, then on the search path)
-// into *library. A failure the library itself reports later is printed on
-// `report` and ends the process with exit code 1. Fails with "Error 1040"
-// or "Error 1041" as LoadRfcLibrary does.
-Status LoadClassicLibrary(Platform& platform, std::ostream& report,
+// into *library. A failure the library itself reports later goes to `sink`
+// and ends the process with exit code 1. Fails with "Error 1040" or "Error
+// 1041" as LoadRfcLibrary does.
+Status LoadClassicLibrary(Platform& platform, FailureSink& sink,
                           std::unique_ptr<SapLibrary>* library);
 
 }  // namespace quillmeter

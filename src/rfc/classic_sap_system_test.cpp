@@ -32,7 +32,7 @@ class ClassicSapSystemTest : public ::testing::Test {
     Write("PRD.simrfc",
           "client 100\nuser MONITOR\npassword Secret12\nlastcoll Wed Jun  1 09:05:07 2011\n"
           "st04line\nLOGPAGES 1\nst04line\nLOGPAGES 2\n");
-    Status loaded = LoadClassicLibrary(SystemPlatform(), report_, &library_);
+    Status loaded = LoadClassicLibrary(SystemPlatform(), sink_, &library_);
     ASSERT_TRUE(loaded.ok()) << loaded.message();
     ConnectionProfile& p = request.profile;
     p.destination = "PRD";
@@ -83,7 +83,10 @@ class ClassicSapSystemTest : public ::testing::Test {
 
  private:
   fs::path dir_, saved_dir_;
-  std::ostringstream report_;
+  struct : FailureSink {
+    void Report(const LibraryFailure&) override {}
+    void Aborted() override {}
+  } sink_;
   std::unique_ptr<SapLibrary> library_;
 };
 
@@ -244,10 +247,13 @@ TEST(RemoteCallTest, ResultCodesAndExceptionNames) {
 
 TEST(RfcLibraryLoadTest, AMissingLibraryOrOperationIsNamed) {
   FakePlatform platform;
-  std::ostringstream report;
+  struct : FailureSink {
+    void Report(const LibraryFailure&) override {}
+    void Aborted() override {}
+  } sink;
   std::unique_ptr<SapLibrary> library;
   const std::string file = RfcLibraryFileName();
-  Status missing = LoadClassicLibrary(platform, report, &library);
+  Status missing = LoadClassicLibrary(platform, sink, &library);
   EXPECT_EQ(missing.message(), "Error 1040: RFC library " + file + " cannot be loaded (" +
                                    "/opt/quillmeter/" + file + ": cannot open shared object " +
                                    "file: No such file or directory; " + file + ": cannot " +
@@ -262,7 +268,7 @@ TEST(RfcLibraryLoadTest, AMissingLibraryOrOperationIsNamed) {
         "RfcClose", "ItCreate", "ItFill", "ItGetLine", "ItDelete"})
     symbols[name] = &dummy;
   platform.libraries[file] = symbols;
-  Status lacking = LoadClassicLibrary(platform, report, &library);
+  Status lacking = LoadClassicLibrary(platform, sink, &library);
   EXPECT_EQ(lacking.message(),
             "Error 1041: RFC library " + file +
                 " lacks the operation RfcOpenEx (undefined symbol: RfcOpenEx) !");

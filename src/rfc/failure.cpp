@@ -1,6 +1,5 @@
 #include "rfc/failure.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -9,7 +8,6 @@ namespace {
 
 // An operation text from the library is a bare char*; never trust it to end.
 constexpr size_t kMaxOperationText = 1024;
-constexpr int kLabelWidth = 15;
 
 // The reporter the library's error handler reaches. The handler is a plain
 // C function without a context argument, so this is the one way to it.
@@ -38,8 +36,8 @@ struct ReportingScope {
 
 }  // namespace
 
-FailureReporter::FailureReporter(RfcLibrary& rfc, std::ostream& out, Platform& platform)
-    : rfc_(rfc), out_(out), platform_(platform) {}
+FailureReporter::FailureReporter(RfcLibrary& rfc, FailureSink& sink, Platform& platform)
+    : rfc_(rfc), sink_(sink), platform_(platform) {}
 
 FailureReporter::~FailureReporter() {
   if (handler_target == this) handler_target = nullptr;
@@ -54,34 +52,26 @@ void FailureReporter::RegisterEnvironment() {
 
 void FailureReporter::Report(std::string_view operation) {
   if (reporting_) {
-    out_ << "* Programm aborted...\n";
-    out_.flush();
+    // The report so far, whatever the library managed to say.
+    if (!reported_) sink_.Report(failure_);
+    sink_.Aborted();
     platform_.ExitProcess(1);
   }
   ReportingScope scope(&reporting_);
-
-  out_ << "RFC error\n";
-  PrintField(out_, "operation/code", 0, kLabelWidth, operation);
+  reported_ = false;
+  failure_ = LibraryFailure{std::string(operation), "", "", "", ""};
   RFC_ERROR_INFO info;
   std::memset(&info, 0, sizeof info);
   rfc_.RfcLastError(&info);
-  PrintField(out_, "key", 0, kLabelWidth, Field(info.key));
-  PrintField(out_, "status", 0, kLabelWidth, Field(info.status));
-  PrintField(out_, "message", 0, kLabelWidth, Field(info.message));
-  PrintField(out_, "internal status", 0, kLabelWidth, Field(info.intstat));
-  out_ << "\n";
+  failure_.key = Field(info.key);
+  failure_.status = Field(info.status);
+  failure_.message = Field(info.message);
+  failure_.internal_status = Field(info.intstat);
+  sink_.Report(failure_);
+  reported_ = true;
   rfc_.RfcClose(0);
-  out_ << "* Programm aborted...\n";
-  out_.flush();
+  sink_.Aborted();
   platform_.ExitProcess(1);
-}
-
-void PrintField(std::ostream& out, std::string_view label, int indent, int width,
-                std::string_view value) {
-  out << std::string(static_cast<size_t>(std::max(indent, 0)), ' ') << label;
-  if (label.size() < static_cast<size_t>(std::max(width, 0)))
-    out << std::string(static_cast<size_t>(width) - label.size(), ' ');
-  out << " : " << value << "\n";
 }
 
 }  // namespace quillmeter

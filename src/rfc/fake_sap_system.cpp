@@ -57,7 +57,6 @@ class LentLibrary : public SapLibrary {
   std::unique_ptr<SapSystem> NewSystem(const CallLog& log) override {
     return library_.NewSystem(log);
   }
-  std::string TraceHint() override { return library_.TraceHint(); }
   void DiscardTrace() override { library_.DiscardTrace(); }
 
  private:

@@ -49,7 +49,6 @@ struct FakeSystemSetup {
 class FakeSapLibrary : public SapLibrary {
  public:
   std::unique_ptr<SapSystem> NewSystem(const CallLog& log) override;
-  std::string TraceHint() override { return trace_hint; }
   void DiscardTrace() override { calls.push_back("DiscardTrace"); }
 
   // A library that forwards to this one, for a run that owns its library
@@ -59,7 +58,6 @@ class FakeSapLibrary : public SapLibrary {
   // The setup of the system a destination names; others answer with the
   // defaults of FakeSystemSetup.
   std::map<std::string, FakeSystemSetup> systems;
-  std::string trace_hint = " - Look for Trace-File";
 
   // What the sensor asked for, in order: "NewSystem", "Open PRD",
   // "ReadCollectionTime PRD", "ReadSystemInfo PRD", "ReadMonitorLine PRD",

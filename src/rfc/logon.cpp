@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <string_view>
 
 #include "base/text.h"
@@ -99,6 +100,18 @@ void FillOptions(const OpenRequest& request, OpenRecords& r) {
   }
 }
 
+// Why the library refused to open: its last-error message, or the key when
+// the message is empty.
+std::string LastErrorCause(RfcSession& session) {
+  RFC_ERROR_INFO info;
+  std::memset(&info, 0, sizeof info);
+  session.rfc.RfcLastError(&info);
+  std::string message(info.message, strnlen(info.message, sizeof info.message));
+  if (message.find_first_not_of(' ') == std::string::npos)
+    message.assign(info.key, strnlen(info.key, sizeof info.key));
+  return message;
+}
+
 }  // namespace
 
 Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest& request,
@@ -108,7 +121,10 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   OpenRecords& r = session.rfc.open;
   const ConnectionProfile& p = request.profile;
   FillOptions(request, r);
-  const Status failed = Status::Error("Error 1011: RFC-Open for " + p.destination + " failed !");
+  const std::string failed = "Error 1011: RFC-Open for " + p.destination + " failed !";
+  auto opened = [&]() {
+    return session.handle != 0 ? Status::Ok() : Status::Error(failed, LastErrorCause(session));
+  };
 
   // The destination names a file beside the sensor: a path in it could
   // reach any file on the machine.
@@ -119,7 +135,7 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   if (!platform.ReadFile(kConnectFilePrefix + p.destination, &ini).ok()) {
     session.handle = session.rfc.RfcOpen(&r.options);
     session.log.Event(static_cast<int>(session.handle), "RfcOpen called");
-    return session.handle != 0 ? Status::Ok() : failed;
+    return opened();
   }
 
   *console_note = "* SapRfc.Ini.......: " + p.destination + "<";
@@ -128,13 +144,13 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   // Sensors started together read SapRfc.ini while another writes it: it is
   // replaced whole, never written in place.
   if (Status copied = platform.AtomicReplace(kRfcIniFile, ini); !copied.ok())
-    return Status::Error(failed.message(), "SapRfc.ini cannot be written: " + copied.cause());
+    return Status::Error(failed, "SapRfc.ini cannot be written: " + copied.cause());
 
   r.connect_string = "CLIENT=" + p.client + " USER=" + UpperCase(p.user) + " PASSWD=" + p.password +
                      " LANG=D DEST=" + p.destination;
   session.handle = session.rfc.RfcOpenEx(r.connect_string.data(), &r.error);
   session.log.Event(static_cast<int>(session.handle), "RfcOpenEx called");
-  return session.handle != 0 ? Status::Ok() : failed;
+  return opened();
 }
 
 void CloseConnection(RfcSession& session) {

@@ -19,9 +19,11 @@ inline constexpr const char kConnectFilePrefix[] = "SapRfc.";
 inline constexpr const char kRfcIniFile[] = "SapRfc.ini";
 
 // Opens a connection for `request` and keeps its handle in the session.
-// Fails with "Error 1011", or before any logon with "Error 1042" (a value
-// that would break the connect string) or "Error 1043" (a destination that
-// is a path). *console_note names the per-destination file when one is used.
+// Fails with "Error 1011", its cause the library's last error or a
+// SapRfc.ini that cannot be written, or before any logon with "Error 1042"
+// (a value that would break the connect string) or "Error 1043" (a
+// destination that is a path). *console_note names the per-destination file
+// when one is used.
 Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest& request,
                       std::string* console_note);
 

@@ -67,15 +67,13 @@ Status LoadRfcLibrary(Platform& platform, std::unique_ptr<RfcLibrary>* loaded) {
     std::string message =
         "Error 1040: RFC library " + file + " cannot be loaded (" + Attempt(beside, beside_load);
     if (!search_load.ok()) message += "; " + Attempt(file, search_load);
-    return Status::Error(message + ") !",
-                         search_load.ok() ? beside_load.cause() : search_load.cause());
+    return Status::Error(message + ") !");
   }
 
   std::string reason;
   if (const char* missing = ResolveOperations(*rfc, &reason))
     return Status::Error("Error 1041: RFC library " + path + " lacks the operation " + missing +
-                             " (" + reason + ") !",
-                         reason);
+                         " (" + reason + ") !");
   *loaded = std::move(rfc);
   return Status::Ok();
 }

@@ -70,10 +70,6 @@ class SapLibrary {
   // session must end before the library does.
   virtual std::unique_ptr<SapSystem> NewSystem(const CallLog& log) = 0;
 
-  // The hint the library's trace file gives about the last failure,
-  // " - " and its text, for a failure outside the queries.
-  virtual std::string TraceHint() = 0;
-
   // After a successful scan: removes the library's trace file, so that the
   // next failure's hint is its own.
   virtual void DiscardTrace() = 0;

@@ -76,7 +76,8 @@ TEST_F(MultiSystemE2eTest, ListingCountsEverySystemAndLogsOnOnlyWithValidProfile
                 "\n* hh:mm:ss OFF.P00, sapprd01, OFF, 02, 100 State=Rfc Failure\n" +
                 Channel("QAS", "0") +
                 "\n* hh:mm:ss QAS.P00, sapprd01, QAS, 02, 100 State=Processed\n"
-                "\n<Text>(***) LogWrites: NoSystems=5, Processed=2, Failed=2</Text>\n"
+                "\n<Text>(***) LogWrites: NoSystems=5, Processed=2, Failed=2 - GONE.P00: missing, "
+                "BAD.P00: Rfc Failure, OFF.P00: Rfc Failure</Text>\n"
                 "\n</Prtg>\n\n"
                 "\n* hh:mm:ss SAP Quillmeter now processed...\n");
   const std::string calls = LibraryCalls();
@@ -96,7 +97,7 @@ TEST_F(MultiSystemE2eTest, LabelKindsAndItems) {
   const struct {
     std::vector<std::string> args;
     std::string allocation;
-    std::string channel;  // empty: Not Found
+    std::string channel;  // empty: an item that names no figure
   } cases[] = {
       {{"x", "Item=RollBacks", "@"}, "", "PRD_MAIN.P00"},
       {{"global", "ab", "@"}, "Item=WaitBusy", "PRD_MAIN.P00"},
@@ -112,12 +113,12 @@ TEST_F(MultiSystemE2eTest, LabelKindsAndItems) {
             kAllocationEnd);
     SensorResult r = RunSensor(c.args);
     const std::string name = c.args[1] + " " + c.allocation;
-    EXPECT_EQ(r.exit_code, 0) << name;
+    EXPECT_EQ(r.exit_code, c.channel.empty() ? 2 : 0) << name;
     if (c.channel.empty()) {
       EXPECT_EQ(r.out.find("<Channel>"), std::string::npos) << name;
-      EXPECT_NE(r.out.find("State=Not Found\n"), std::string::npos) << name << r.out;
-      EXPECT_NE(r.out.find(": NoSystems=1, Processed=0, Failed=1</Text>"), std::string::npos)
-          << name;
+      EXPECT_NE(r.out.find(" is none of LogWrites, WaitBusy, RollBacks, Overflows !</Text>"),
+                std::string::npos)
+          << name << r.out;
     } else {
       EXPECT_NE(r.out.find("\n<Prtg>\n\n" + Channel(c.channel, "0") + "\n* "), std::string::npos)
           << name << r.out;
@@ -170,8 +171,8 @@ TEST_F(MultiSystemE2eTest, RunEndingFaultFinishesTheOneDocument) {
   } cases[] = {
       {"fail call GET_CPU_ALL 1\n",
        "Error 1014: RFC-Failure raised ! - Call of GET_CPU_ALL in simulated system QAS failed "
-       "(result 1)"},
-      {"database ORACLE\n", "Error 1018: DataBase mismatch !"},
+       "(result 1) - QAS.P00"},
+      {"database ORACLE\n", "Error 1018: DataBase mismatch ! - QAS.P00: the database is ORACLE"},
   };
   ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
   for (const auto& c : cases) {
@@ -191,6 +192,33 @@ TEST_F(MultiSystemE2eTest, RunEndingFaultFinishesTheOneDocument) {
     EXPECT_EQ(Count(LibraryCalls(), "RfcClose "), 2u) << c.message;
     EXPECT_EQ(LibraryCalls().find("destination=[DEV]"), std::string::npos) << c.message;
   }
+}
+
+TEST_F(MultiSystemE2eTest, AnUnknownItemLogsOnNowhereAndLeavesEveryProfile) {
+  ItemProfile("PRD.P00#QAS.P00#");
+  const std::string prd = box.ReadFile("PRD.P00"), qas = box.ReadFile("QAS.P00");
+  SensorResult r = RunSensor({"x", "Item=logwrites", "@"});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.out, ErrorDocument("Error 1046: Item logwrites is none of LogWrites, WaitBusy, "
+                                 "RollBacks, Overflows !"));
+  EXPECT_EQ(LibraryCalls(), "") << "no logon, no library call at all";
+  EXPECT_EQ(box.ReadFile("PRD.P00"), prd);
+  EXPECT_EQ(box.ReadFile("QAS.P00"), qas);
+}
+
+TEST_F(MultiSystemE2eTest, ALibraryFailureEndsTheOpenDocumentAsItsError) {
+  ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
+  Counters("QAS", "1000", "fail handler ADA_ST04\n");
+  RunOptions options;
+  options.executable = box.Copy(SensorExecutable(), "bin/quillmeter");
+  box.Copy(SimulatedLibrary(), "bin/librfc32.so");
+  box.WriteFile("bin/Quillmeter.Drovimo", "");  // a document mode without the search
+  SensorResult r = RunSensor({"x", "Item=LogWrites"}, options);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "\n<Prtg>\n\n" + Channel("PRD.P00", "0") +
+                       "<Error>1</Error>\n<Text>RFC error - operation/code: RfcCall ADA_ST04 - "
+                       "key: SYSTEM_FAILURE - status: simulated - message: Connection to simulated "
+                       "system QAS broken - internal status: RfcCall ADA_ST04</Text>\n</Prtg>\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "prtg_answer.h"
 #include "sensor_fixture.h"
 
 namespace quillmeter {
@@ -138,7 +139,8 @@ TEST_F(RfcE2eTest, RefusedLogonIsError1011WithTraceFile) {
   SensorResult r = RunSensor({"PRD", "@"});
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_EQ(r.out.substr(r.out.find("<Prtg>")),
-            ErrorDocument("Error 1011: RFC-Open for PRD failed !"));
+            ErrorDocument("Error 1011: RFC-Open for PRD failed ! - Logon to simulated system PRD "
+                          "refused: client, user or password wrong"));
   EXPECT_NE(box.ReadFile("Dev_Rfc.Trc").find("**** ERROR"), std::string::npos);
   EXPECT_NE(box.ReadFile("Dev_Rfc.Trc").find("ERROR       LOGON_FAILURE\n"), std::string::npos)
       << box.ReadFile("Dev_Rfc.Trc");
@@ -149,11 +151,15 @@ TEST_F(RfcE2eTest, OpenFailuresAreError1011) {
     const char* name;
     std::string description;  // "" leaves PRD undescribed
     std::string trace_text;
+    std::string cause;  // how the message begins: the library's last error
   } cases[] = {
-      {"unknown destination", "", "This librfc32 is Quillmeter's simulated library"},
-      {"refused open", "fail open\n", "partner not reached"},
-      {"wrong client", "client 200\n", "LOGON_FAILURE"},
-      {"faulty description", "colour blue\n", "PRD.simrfc line 1: unknown key colour"},
+      {"unknown destination", "", "This librfc32 is Quillmeter's simulated library",
+       "This librfc32 is Quillmeter's simulated library and knows no destination PRD"},
+      {"refused open", "fail open\n", "partner not reached",
+       "Connect to simulated system PRD failed: partner not reached</Text>"},
+      {"wrong client", "client 200\n", "LOGON_FAILURE", "Logon to simulated system PRD refused"},
+      {"faulty description", "colour blue\n", "PRD.simrfc line 1: unknown key colour",
+       "PRD.simrfc line 1: unknown key colour</Text>"},
   };
   for (const auto& c : cases) {
     box.WriteFile("Dev_Rfc.Trc", "");
@@ -161,7 +167,8 @@ TEST_F(RfcE2eTest, OpenFailuresAreError1011) {
     if (!c.description.empty()) box.WriteFile("PRD.simrfc", c.description);
     SensorResult r = RunSensor({"PRD", "@"});
     EXPECT_EQ(r.exit_code, 2) << c.name;
-    EXPECT_NE(r.out.find(ErrorDocument("Error 1011: RFC-Open for PRD failed !")), std::string::npos)
+    EXPECT_NE(r.out.find("<Text>Error 1011: RFC-Open for PRD failed ! - " + c.cause),
+              std::string::npos)
         << c.name << ": " << r.out;
     EXPECT_NE(box.ReadFile("Dev_Rfc.Trc").find(c.trace_text), std::string::npos)
         << c.name << ": " << box.ReadFile("Dev_Rfc.Trc");
@@ -190,19 +197,36 @@ TEST_F(RfcE2eTest, UnwritableSapRfcIniOpensNothing) {
   options.unprivileged = true;  // the sandbox stays root's: read-only to the sensor
   SensorResult r = RunSensor({"PRD", "@"}, options);
   EXPECT_EQ(r.exit_code, 2);
-  EXPECT_NE(r.out.find(ErrorDocument("Error 1011: RFC-Open for PRD failed !")), std::string::npos)
+  EXPECT_NE(r.out.find(ErrorDocument("Error 1011: RFC-Open for PRD failed ! - SapRfc.ini cannot "
+                                     "be written: Permission denied")),
+            std::string::npos)
       << r.out;
   EXPECT_FALSE(box.Exists("SapRfc.ini"));
   EXPECT_EQ(LibraryCalls().find("RfcOpen"), std::string::npos) << LibraryCalls();
 }
 
 TEST_F(RfcE2eTest, ErrorHandlerCalledByTheLibraryAbortsWithExitCode1) {
-  WriteSystem(ProfileFields{}, "fail handler open\n");
-  SensorResult r = RunSensor({"PRD", "@"});
+  // PRTG reads the report as the error of one document: the PRTG mode, in a
+  // working directory that is a sensor folder.
+  const std::string folder = "PRTG Network Monitor/Custom Sensors/EXEXML";
+  box.WriteFile(folder + "/PRD.P00", ProfileText());
+  box.WriteFile(folder + "/PRD.simrfc", "fail handler open\n");
+  box.WriteFile(folder + "/SimRfc.log", "");
+  RunOptions in_folder;
+  in_folder.subdir = folder;
+  SensorResult r = RunSensor({"PRD"}, in_folder);
   EXPECT_EQ(r.exit_code, 1);
-  size_t report = r.out.find("RFC error\n");
-  ASSERT_NE(report, std::string::npos) << r.out;
-  EXPECT_EQ(r.out.substr(report),
+  EXPECT_EQ(r.out, ErrorDocument("RFC error - operation/code: RfcOpen - key: SYSTEM_FAILURE - "
+                                 "status: simulated - message: Connection to simulated system "
+                                 "PRD broken - internal status: RfcOpen"));
+  EXPECT_NE(box.ReadFile(folder + "/SimRfc.log").find("RfcClose 0\n"), std::string::npos);
+
+  // The console products print the plain report.
+  WriteSystem(ProfileFields{}, "fail handler open\n");
+  box.WriteFile("bin/Quillmeter.Talvren", "");
+  r = RunSensor({"PRD"}, LonelySensor(SimulatedLibrary()));
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out,
             "RFC error\n"
             "operation/code  : RfcOpen\n"
             "key             : SYSTEM_FAILURE\n"
@@ -211,8 +235,6 @@ TEST_F(RfcE2eTest, ErrorHandlerCalledByTheLibraryAbortsWithExitCode1) {
             "internal status : RfcOpen\n"
             "\n"
             "* Programm aborted...\n");
-  EXPECT_NE(LibraryCalls().find("RfcClose 0\n"), std::string::npos) << LibraryCalls();
-  EXPECT_EQ(r.out.find("<Prtg>"), std::string::npos);
 }
 
 TEST_F(RfcE2eTest, CallLogNamesEachStepButNeverThePassword) {
@@ -321,14 +343,14 @@ TEST_F(RfcQueryE2eTest, LibraryFailuresAbortWithTheLastErrorAndExitCode1) {
   for (const auto& c : cases) {
     SensorResult r = ScanFailing(std::string(c.description) + "\n");
     EXPECT_EQ(r.exit_code, 1) << c.description;
-    size_t report = r.out.find("RFC error\n");
+    size_t report = r.out.find("<Prtg>\n<Error>1</Error>\n<Text>RFC error - ");
     ASSERT_NE(report, std::string::npos) << c.description << ":\n" << r.out;
-    EXPECT_EQ(r.out.substr(report, r.out.find("message ", report) - report),
-              std::string("RFC error\noperation/code  : ") + c.operation +
-                  "\nkey             : " + c.key + "\nstatus          : simulated\n")
+    EXPECT_EQ(r.out.substr(report, r.out.find(" - message: ", report) - report),
+              std::string("<Prtg>\n<Error>1</Error>\n<Text>RFC error - operation/code: ") +
+                  c.operation + " - key: " + c.key + " - status: simulated")
         << c.description;
-    EXPECT_TRUE(EndsWith(r.out, "\n\n* Programm aborted...\n")) << c.description << r.out;
-    EXPECT_EQ(r.out.find("<Prtg>"), std::string::npos) << c.description;
+    EXPECT_TRUE(EndsWith(r.out, "</Text>\n</Prtg>\n")) << c.description << r.out;
+    EXPECT_EQ(DocumentFault(DocumentPart(r.out)), "") << c.description;
     EXPECT_NE(LibraryCalls().find("RfcClose 0\n"), std::string::npos) << c.description;
   }
 }

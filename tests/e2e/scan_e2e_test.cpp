@@ -199,7 +199,9 @@ TEST_F(ScanE2eTest, NonMaxDbDatabaseIsRefusedAfterTheConnectionClosed) {
   WriteSystem(ProfileFields{}, "database ORACLE\n");
   SensorResult r = Scan();
   EXPECT_EQ(r.exit_code, 2);
-  EXPECT_EQ(Masked(r.out), Output(ErrorDocument("Error 1018: DataBase mismatch !"), false));
+  EXPECT_EQ(
+      Masked(r.out),
+      Output(ErrorDocument("Error 1018: DataBase mismatch ! - the database is ORACLE"), false));
   std::string calls = LibraryCalls();
   EXPECT_NE(calls.find("RfcReceive 1 RFC_SYSTEM_INFO"), std::string::npos) << calls;
   EXPECT_NE(calls.find("RfcClose 1\n"), std::string::npos) << calls;
@@ -258,8 +260,8 @@ TEST_F(ScanE2eTest, ReadOnlyProfileDirectoryIsError1016AndKeepsTheProfile) {
   SensorResult r = RunSensor({"PRD", "@"}, options);
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_EQ(Masked(r.out),
-            Output(ErrorDocument("Error 1016: ReWriting of Profile PRD.P00 failed ! - Look for "
-                                 "Trace-File"),
+            Output(ErrorDocument("Error 1016: ReWriting of Profile PRD.P00 failed ! - Permission "
+                                 "denied"),
                    false));
   EXPECT_EQ(box.ReadFile("PRD.P00"), profile);
   EXPECT_EQ(std::distance(fs::directory_iterator(box.dir()), fs::directory_iterator()), 2);

@@ -86,7 +86,7 @@ TEST_F(WindowsScanTest, ConnectStringPathCopiesTheDestinationFile) {
 
 TEST_F(WindowsScanTest, OtherDatabaseIsError1018) {
   SensorOutput output = Scan(System(kFirstCounters, "database ORACLE\n"));
-  EXPECT_EQ(output.out, ErrorDocument("Error 1018: DataBase mismatch !"));
+  EXPECT_EQ(output.out, ErrorDocument("Error 1018: DataBase mismatch ! - the database is ORACLE"));
   EXPECT_EQ(output.exit_code, 2);
 }
 
@@ -101,14 +101,16 @@ TEST_F(WindowsScanTest, FailedQueryCarriesTheHintOfTheTraceFile) {
 TEST_F(WindowsScanTest, LibraryAbortEndsWithExitCodeOne) {
   SensorOutput output = Scan(System(kFirstCounters, "fail handler ADA_ST04\n"));
   EXPECT_EQ(output.exit_code, 1) << output.out;
-  EXPECT_EQ(output.out.find("<Prtg>"), std::string::npos) << output.out;
-  EXPECT_NE(output.out.find("RFC error\noperation/code  : RfcCall ADA_ST04\n"), std::string::npos)
-      << output.out;
+  EXPECT_EQ(output.out,
+            ErrorDocument("RFC error - operation/code: RfcCall ADA_ST04 - key: SYSTEM_FAILURE - "
+                          "status: simulated - message: Connection to simulated system PRD "
+                          "broken - internal status: RfcCall ADA_ST04"));
 }
 
 TEST_F(WindowsScanTest, RefusedLogonIsError1011) {
   SensorOutput output = Scan("client 100\nuser MONITOR\npassword Other\n");
-  EXPECT_EQ(output.out, ErrorDocument("Error 1011: RFC-Open for PRD failed !"));
+  EXPECT_EQ(output.out, ErrorDocument("Error 1011: RFC-Open for PRD failed ! - Logon to simulated "
+                                      "system PRD refused: client, user or password wrong"));
   EXPECT_EQ(output.exit_code, 2);
 }
 

@@ -13,16 +13,36 @@ TEST_F(WindowsSensorTest, DocumentIsByteForByteTheSameAsOnEveryPlatform) {
   EXPECT_EQ(output.exit_code, 2);
 }
 
-TEST_F(WindowsSensorTest, ProfileInWorkingDirectoryIsInvalidPathUsage) {
+TEST_F(WindowsSensorTest, ProfileInWorkingDirectoryIsJudgedByTheFoldersFullName) {
   Write(kWork + "PRD.P00", ScanProfile());
   SensorOutput output = Run({"PRD"});
-  EXPECT_EQ(output.out, ErrorDocument("Sorry, invalid Path-Usage..."));
+  EXPECT_EQ(output.out, ErrorDocument("Sorry, invalid Path-Usage... - " + kWork +
+                                      " is not an EXEXML sensor folder"));
   EXPECT_EQ(output.exit_code, 2);
+  // PRTG may start the sensor in its sensor folder.
+  const std::string folder = kRoot + "Custom Sensors\\EXEXML\\";
+  Write(folder + "PRD.P00", ScanProfile());
+  Write(folder + "PRD.simrfc", System(kFirstCounters));
+  ExpectScanned(Run({"PRD"}, folder), folder);
+}
+
+// What a missing profile's message says was searched when there is no path
+// file: the working directory and the default directories on its drive, as
+// many whole ones as the message holds.
+std::string Searched(const std::string& drive, const std::string& working_dir) {
+  std::string searched = "searched: " + working_dir;
+  for (const char* programs : {"Programme", "Program Files", "Program Files (x86)"}) {
+    std::string longer = searched + "; " + drive + "\\" + programs + "\\" + kExeXml;
+    if (longer.size() > 200) break;
+    searched = longer;
+  }
+  return searched;
 }
 
 TEST_F(WindowsSensorTest, NoProfileAnywhereIsError1002WithTheBareName) {
   SensorOutput output = Run({"PRD"});
-  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.out,
+            ErrorDocument("Error 1002: Profile PRD.P00 is missing... - " + Searched("C:", kWork)));
   EXPECT_EQ(output.exit_code, 2);
 }
 
@@ -40,7 +60,8 @@ TEST_F(WindowsSensorTest, DefaultDirectoriesHangFromTheCurrentDrive) {
   // searched.
   Write(kDefaultDirs[1] + "PRD.P00", ScanProfile());
   SensorOutput output = Run({"PRD"}, "Z:\\");
-  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.out,
+            ErrorDocument("Error 1002: Profile PRD.P00 is missing... - " + Searched("Z:", "Z:\\")));
 }
 
 TEST_F(WindowsSensorTest, PathFileDriveLineFindsTheProfileUnderTheFullSubPath) {
@@ -59,7 +80,11 @@ TEST_F(WindowsSensorTest, PathFileWithoutTheProfileIgnoresTheDefaults) {
   Write(kPathFile, "C:\\Sensors\\PRTG\\\n");
   Write(kDefaultDirs[0] + "PRD.P00", ScanProfile());
   SensorOutput output = Run({"PRD"});
-  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing... - searched: "
+                                      "C:\\Sensors\\PRTG\\" +
+                                      kExeXml +
+                                      "; C:\\Sensors\\PRTG\\Custom Sensors\\ExeXml\\; "
+                                      "C:\\Sensors\\PRTG\\"));
   EXPECT_EQ(output.exit_code, 2);
 }
 
@@ -77,7 +102,8 @@ TEST_F(WindowsSensorTest, DirectoryInFirstArgumentIsIgnoredWhenSearching) {
   SetUp();
   Write("C:\\Sensors\\PRD.P00", ScanProfile());
   SensorOutput output = Run({"C:\\Sensors\\PRD"});
-  EXPECT_EQ(output.out, ErrorDocument("Error 1002: Profile PRD.P00 is missing..."));
+  EXPECT_EQ(output.out,
+            ErrorDocument("Error 1002: Profile PRD.P00 is missing... - " + Searched("C:", kWork)));
 }
 
 TEST_F(WindowsSensorTest, BackslashPathInFirstArgumentOpensTheProfileWithAt) {
