@@ -6,5 +6,5 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   return quillmeter::RunPasswordTool(args, std::cin, std::cout, std::cerr,
-                                     quillmeter::SystemPlatform());
+                                     quillmeter::SystemPlatform(), quillmeter::SystemTerminal());
 }

@@ -22,6 +22,7 @@ constexpr const char kHelp[] =
     "Makes the stored form of an RFC user's password for a Quillmeter system\n"
     "profile. The password is read as one line from standard input, never from\n"
     "the command line, where shell history and process lists would keep it.\n"
+    "On a terminal it is asked for twice and not shown as it is typed.\n"
     "It must have 2 to 20 printable ASCII characters.\n"
     "\n"
     "  quillmeter-password\n"
@@ -177,7 +178,7 @@ std::string ReplacePasswordLines(std::string_view contents, std::string_view sto
 }
 
 int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                    std::ostream& err, Platform& platform) {
+                    std::ostream& err, Platform& platform, Terminal& terminal) {
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h" || arg == "/?") {
       out << kHelp;
@@ -190,7 +191,22 @@ int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std:
   }
 
   size_t length = 0;
-  std::string password = ReadPasswordLine(in, &length);
+  std::string password;
+  if (terminal.IsInteractive()) {
+    // Typed by hand: no echo, and twice, as a typo would lock the RFC user.
+    std::string again;
+    if (!terminal.ReadHidden("Password: ", &password).ok()) {
+      err << "quillmeter-password: no password was typed; nothing was written\n";
+      return 1;
+    }
+    if (!terminal.ReadHidden("Password again: ", &again).ok() || again != password) {
+      err << "quillmeter-password: the two passwords differ; nothing was written\n";
+      return 1;
+    }
+    length = password.size();
+  } else {
+    password = ReadPasswordLine(in, &length);
+  }
   std::string refusal = length > kMaxPasswordLength
                             ? "the password has " + std::to_string(length) +
                                   " characters; a stored password holds at most 20"
@@ -199,6 +215,10 @@ int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std:
     err << "quillmeter-password: " << refusal << "\n";
     return 1;
   }
+
+  if (password.find(' ') != std::string::npos)
+    err << "quillmeter-password: warning: the password holds a blank; a logon through a "
+           "SapRfc.<DEST> file (the connect string) refuses it with Error 1042\n";
 
   std::random_device device;
   std::seed_seq seed{device(), device(), device(), device()};

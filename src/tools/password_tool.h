@@ -11,15 +11,17 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/terminal.h"
 
 namespace quillmeter {
 
-// Runs the tool on `args` (without the program name): reads the password as
-// one line from `in` and prints its stored form on `out`, or with a profile
+// Runs the tool on `args` (without the program name): reads the password,
+// from `terminal` without echo and twice when it is interactive, else as one
+// line from `in`, and prints its stored form on `out`, or with a profile
 // path rewrites that profile's password line. Returns 0 on success, 1 when
 // the password or the profile is refused (message on `err`), 2 on misuse.
 int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                    std::ostream& err, Platform& platform);
+                    std::ostream& err, Platform& platform, Terminal& terminal);
 
 // Why `password` cannot be stored ("" when it can): empty, shorter than the
 // profile accepts, longer than 20 characters, or not printable ASCII.

@@ -19,16 +19,32 @@ bool IsCleanForm(const std::string& form) {
   return form.size() == 24 && form.back() != ' ';
 }
 
+// A terminal that answers its prompts from a list and records them.
+struct FakeTerminal : Terminal {
+  bool IsInteractive() override { return interactive; }
+  Status ReadHidden(const std::string& prompt, std::string* line) override {
+    prompts.push_back(prompt);
+    if (answers.empty()) return Status::Error("no password was typed", "end of input");
+    *line = answers.front();
+    answers.erase(answers.begin());
+    return Status::Ok();
+  }
+  bool interactive = false;
+  std::vector<std::string> answers;
+  std::vector<std::string> prompts;
+};
+
 class PasswordToolTest : public ::testing::Test {
  protected:
   FakePlatform platform;
+  FakeTerminal terminal;
   std::ostringstream out, err;
 
   int Run(const std::string& input, std::vector<std::string> args = {}) {
     out.str("");
     err.str("");
     std::istringstream in(input);
-    return RunPasswordTool(args, in, out, err, platform);
+    return RunPasswordTool(args, in, out, err, platform, terminal);
   }
 
   // The stored form printed by a run on `input`, without its line end.
@@ -122,6 +138,40 @@ TEST_F(PasswordToolTest, UnstorablePasswordsAreRefusedWithoutEcho) {
   }
   Run(std::string(21, 'p'));
   EXPECT_NE(err.str().find("21 characters"), std::string::npos) << err.str();
+}
+
+TEST_F(PasswordToolTest, OnATerminalThePasswordIsAskedTwiceAndMustMatch) {
+  terminal.interactive = true;
+  terminal.answers = {"Secret12", "Secret12"};
+  ASSERT_EQ(Run("ignored\n"), 0) << err.str();
+  EXPECT_EQ(terminal.prompts, (std::vector<std::string>{"Password: ", "Password again: "}));
+  EXPECT_EQ(UnscramblePassword(out.str().substr(0, 24)).password, "Secret12");
+
+  platform.files["/p/prd.P00"] = std::string(kProfileHead) + kProfileTail;
+  const std::string before = platform.files["/p/prd.P00"];
+  for (std::vector<std::string> answers :
+       {std::vector<std::string>{"Secret12", "Secret13"}, std::vector<std::string>{"Secret12"},
+        std::vector<std::string>{}}) {
+    terminal.answers = answers;
+    EXPECT_EQ(Run("", {"/p/prd.P00"}), 1);
+    EXPECT_NE(err.str().find("nothing was written"), std::string::npos) << err.str();
+    EXPECT_EQ(platform.files["/p/prd.P00"], before);
+    EXPECT_TRUE(platform.replaces.empty());
+  }
+}
+
+TEST_F(PasswordToolTest, APasswordWithABlankIsStoredWithAWarning) {
+  for (bool interactive : {false, true}) {
+    terminal.interactive = interactive;
+    terminal.answers = {"Sec ret12", "Sec ret12"};
+    ASSERT_EQ(Run("Sec ret12\n"), 0) << err.str();
+    EXPECT_NE(err.str().find("warning: the password holds a blank"), std::string::npos);
+    EXPECT_EQ(UnscramblePassword(out.str().substr(0, 24)).password, "Sec ret12");
+  }
+  terminal.interactive = false;
+  ASSERT_EQ(Run("Secret12\n"), 0);
+  EXPECT_EQ(err.str(), "") << "a pipe stays silent";
+  EXPECT_TRUE(terminal.prompts.size() == 2);
 }
 
 TEST_F(PasswordToolTest, ProfileRewriteKeepsEveryOtherByte) {
