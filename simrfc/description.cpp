@@ -101,6 +101,7 @@ bool ParseFailure(const std::string& text, Failure* failure, std::string* error)
       {"call", FailPoint::kCall},           {"receive", FailPoint::kReceive},
       {"handler", FailPoint::kHandler},     {"itcreate", FailPoint::kItCreate},
       {"itgetline", FailPoint::kItGetLine}, {"itdelete", FailPoint::kItDelete},
+      {"hang", FailPoint::kHang},
   };
   bool known = false;
   for (const auto& [name, point] : kPoints) {
@@ -110,7 +111,8 @@ bool ParseFailure(const std::string& text, Failure* failure, std::string* error)
     }
   }
   if (!known) {
-    *error = "fail needs open, install, call, receive, handler, itcreate, itgetline or itdelete";
+    *error =
+        "fail needs open, install, call, receive, handler, itcreate, itgetline, itdelete or hang";
     return false;
   }
   if (words.size() > 1 && words[1] != "*") failure->target = words[1];
@@ -183,11 +185,13 @@ bool ParseDescription(const std::string& text, SimSystem* system, std::string* e
       system->system_id = value;
     } else if (key == "lastcoll") {
       system->last_collection = value;
-    } else if (key == "cpulines" || key == "epoch") {
+    } else if (key == "cpulines" || key == "epoch" || key == "latency") {
       if (!ReadNumber(value, &digits, &number) || digits != value.size() || number > 1000000000000)
         fault = "a number expected";
       else if (key == "cpulines")
         system->cpu_lines = number > 1000 ? 1000 : static_cast<unsigned>(number);
+      else if (key == "latency")
+        system->latency_ms = number > 600000 ? 600000 : static_cast<unsigned>(number);
       else
         system->epoch = static_cast<std::time_t>(number);
     } else if (key == "trace") {

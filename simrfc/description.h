@@ -20,7 +20,8 @@ enum class FailPoint {
   kHandler,
   kItCreate,
   kItGetLine,
-  kItDelete
+  kItDelete,
+  kHang
 };
 
 struct Failure {
@@ -56,6 +57,7 @@ struct SimSystem {
   unsigned cpu_lines = 1;
   std::time_t epoch = 1704067200;  // 2024-01-01 00:00:00 UTC
   TraceStyle trace = TraceStyle::kFull;
+  unsigned latency_ms = 0;  // every open, call and receive takes this long
   bool st04_given = false;
   std::vector<St04Line> st04_lines;
   std::vector<Failure> failures;

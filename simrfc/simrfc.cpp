@@ -1,6 +1,7 @@
 // The simulated librfc32: the vendor library's operations, with its record
 // layouts, answering from description files of simulated SAP systems. Only
 // for tests and demonstrations; an installation ships the vendor's library.
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "description.h"
@@ -90,14 +92,30 @@ std::string Shown(const char* text, size_t limit = kMaxText) {
   return shown + "]";
 }
 
-// One line per operation into SimRfc.log, only when a test created it.
+// One line per operation into SimRfc.log, only when a test created it. In
+// append mode and with one write, so that the lines of scans running at the
+// same moment stay whole.
 void Log(const std::string& line) {
-  std::FILE* file = std::fopen(kLogFile, "r+b");
+  std::FILE* probe = std::fopen(kLogFile, "rb");
+  if (probe == nullptr) return;
+  std::fclose(probe);
+  std::FILE* file = std::fopen(kLogFile, "ab");
   if (file == nullptr) return;
-  std::fseek(file, 0, SEEK_END);
-  std::fwrite(line.data(), 1, line.size(), file);
-  std::fputc('\n', file);
+  std::string whole = line + "\n";
+  std::setvbuf(file, nullptr, _IOFBF, whole.size() + 1);
+  std::fwrite(whole.data(), 1, whole.size(), file);
   std::fclose(file);
+}
+
+// A system's latency, and a hang that never returns while the process lives.
+void Wait(const SimSystem& system) {
+  if (system.latency_ms > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(system.latency_ms));
+}
+void HangIfAsked(const SimSystem& system, const std::string& target) {
+  if (system.FailureAt(FailPoint::kHang, target) == nullptr) return;
+  Log("  hangs at " + target);
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 std::tm LocalNow() {
@@ -202,6 +220,8 @@ RFC_HANDLE Open(const std::string& operation, const std::string& destination,
   State& s = Sim();
   std::shared_ptr<const SimSystem> system = FindSystem(destination, operation);
   if (system == nullptr) return 0;
+  Wait(*system);
+  HangIfAsked(*system, "open");
   if (system->FailureAt(FailPoint::kHandler, "open") != nullptr) {
     CallHandler(system.get(), operation);
     return 0;
@@ -565,6 +585,8 @@ RFC_RC QM_RFC_CALL RfcCall(RFC_HANDLE handle, char* function, RFC_PARAMETER* exp
   if (connection == nullptr) return kRfcFailure;
   const SimSystem& system = *connection->system;
   connection->pending.clear();
+  Wait(system);
+  HangIfAsked(system, name);
   if (system.FailureAt(FailPoint::kHandler, name) != nullptr) {
     CallHandler(&system, "RfcCall " + name);
     return kRfcFailure;
@@ -589,6 +611,7 @@ RFC_RC QM_RFC_CALL RfcReceive(RFC_HANDLE handle, RFC_PARAMETER* importing, RFC_T
   if (connection == nullptr) return kRfcFailure;
   const SimSystem& system = *connection->system;
   connection->pending.clear();
+  Wait(system);
   if (name.empty()) {
     Fail(&system, "RfcReceive", "NO_CALL", "RfcReceive without a preceding RfcCall");
     return kRfcFailure;

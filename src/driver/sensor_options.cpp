@@ -64,6 +64,16 @@ SensorOptions ParseOptions(std::string_view parameter_text) {
   options.host = words.Value(",HOST=");
   options.system_number = words.Value(",NO=");
   options.call_log = words.Has(",SYSLOG");
+  // A value outside the range is taken as its nearer end, as PRTG's own
+  // timeout goes up to 900 s; one without digits keeps the default.
+  auto bounded = [&](std::string_view key, unsigned fallback, unsigned most) {
+    std::optional<std::string_view> value = words.After(key);
+    if (!value || value->empty() || (*value)[0] < '0' || (*value)[0] > '9') return fallback;
+    return std::clamp(LeadingDigits(*value, 4), 1u, most);
+  };
+  options.timeout_seconds =
+      bounded("TIMEOUT=", SensorOptions::kDefaultTimeout, SensorOptions::kMaxTimeout);
+  options.jobs = bounded("JOBS=", SensorOptions::kDefaultJobs, SensorOptions::kMaxJobs);
   return options;
 }
 

@@ -31,6 +31,16 @@ struct SensorOptions {
   std::optional<std::string> system_number;
   // ",SYSLOG": the RFC call log.
   bool call_log = false;
+  // "TIMEOUT=": the seconds the run may take before it answers whatever the
+  // library does, 1 to 900.
+  unsigned timeout_seconds = kDefaultTimeout;
+  // "JOBS=": how many systems a multi-system run scans at once, 1 to 32.
+  unsigned jobs = kDefaultJobs;
+
+  static constexpr unsigned kDefaultTimeout = 50;
+  static constexpr unsigned kMaxTimeout = 900;
+  static constexpr unsigned kDefaultJobs = 4;
+  static constexpr unsigned kMaxJobs = 32;
 };
 
 // Reads the keys and markers of `parameter_text`.

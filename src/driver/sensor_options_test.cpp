@@ -48,6 +48,28 @@ TEST(SensorOptionsTest, ValuesEndAtTheirLimits) {
   EXPECT_EQ(ParseOptions("ITEM=" + std::string(120, 'w')).item, std::string(90, 'w'));
 }
 
+TEST(SensorOptionsTest, TimeoutAndJobsStayInTheirRanges) {
+  struct Case {
+    const char* text;
+    unsigned timeout;
+    unsigned jobs;
+  } cases[] = {
+      {"", 50, 4},
+      {"timeout=20 jobs=8", 20, 8},
+      {"TIMEOUT=0,JOBS=0", 1, 1},
+      {"TIMEOUT=901", 900, 4},
+      {"TIMEOUT=99999", 900, 4},
+      {"JOBS=33", 50, 32},
+      {"TIMEOUT=x JOBS=", 50, 4},
+      {"Item=a,Timeout=15", 15, 4},
+  };
+  for (const Case& c : cases) {
+    SensorOptions o = ParseOptions(c.text);
+    EXPECT_EQ(o.timeout_seconds, c.timeout) << c.text;
+    EXPECT_EQ(o.jobs, c.jobs) << c.text;
+  }
+}
+
 TEST(SensorOptionsTest, EveryMarkerSwitchesOnTheTraceAndOnlyTheAtOpensInPlace) {
   for (const char* marker : {"#", "@", "$", "%", "a$b"}) {
     SensorOptions o = ParseOptions(marker);
