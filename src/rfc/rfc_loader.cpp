@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "output/document.h"
+#include "rfc/library_architecture.h"
 #include "rfc/rfc_library.h"
 
 namespace quillmeter {
@@ -70,7 +71,9 @@ bool LoadRfcLibrary(RunState& run) {
     std::string message =
         "Error 1040: RFC library " + file + " cannot be loaded (" + Attempt(beside, beside_load);
     if (!search_load.ok()) message += "; " + Attempt(file, search_load);
-    SetErrorResult(run, message + ") !");
+    std::string other =
+        OtherArchitectureError(run.platform, {beside, run.platform.FindLibrary(file)});
+    SetErrorResult(run, other.empty() ? message + ") !" : other);
     return false;
   }
 

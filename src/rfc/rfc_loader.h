@@ -10,7 +10,8 @@ namespace quillmeter {
 // first from the executable's own directory, then from the system's search
 // path. Every operation must be present. Returns false with an error result
 // naming the library, what is missing and the system's reason ("Error 1040"
-// cannot be loaded, "Error 1041" an operation is missing).
+// cannot be loaded, "Error 1041" an operation is missing); a library built
+// for the other bitness is named with the package that fits it.
 bool LoadRfcLibrary(RunState& run);
 
 }  // namespace quillmeter

@@ -51,6 +51,55 @@ TEST_F(RfcLoaderTest, MissingLibraryIsError1040WithBothReasons) {
                 "</Prtg>\n");
 }
 
+// A platform whose library search finds `searched`, as Windows' does.
+class SearchingPlatform : public FakePlatform {
+ public:
+  std::string FindLibrary(const std::string& file) override {
+    return file == kFile ? searched : std::string();
+  }
+  std::string searched;
+};
+
+// The first bytes of a PE image built for `machine`.
+std::string PeHeader(unsigned machine) {
+  std::string header(0x46, '\0');
+  header.replace(0, 2, "MZ");
+  header[0x3C] = 0x40;
+  header.replace(0x40, 4, std::string("PE\0\0", 4));
+  header[0x44] = static_cast<char>(machine & 0xFF);
+  header[0x45] = static_cast<char>(machine >> 8);
+  return header;
+}
+const std::string kI386 = PeHeader(0x014C);
+const std::string kAmd64 = PeHeader(0x8664);
+
+TEST(RfcLoaderBitnessTest, LibraryOfTheOtherBitnessIsNamedWhereverItIsFound) {
+  const std::string searched = "C:\\Windows\\SysWOW64\\" + kFile;
+  for (bool on_search_path : {false, true}) {
+    SearchingPlatform platform;
+    std::ostringstream out;
+    RunState run{platform, out};
+    platform.files[platform.ExecutablePath()] = kAmd64;
+    platform.searched = searched;
+    platform.files[on_search_path ? searched : kBeside] = kI386;
+    EXPECT_FALSE(LoadRfcLibrary(run));
+    EXPECT_EQ(run.result.str(), "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library " +
+                                    (on_search_path ? searched : kBeside) +
+                                    " is a 32-bit library and this quillmeter.exe is 64-bit: use "
+                                    "the win32 package !</Text>\n</Prtg>\n")
+        << on_search_path;
+  }
+}
+
+TEST_F(RfcLoaderTest, DamagedLibraryKeepsTheSystemsReason) {
+  platform.files[platform.ExecutablePath()] = kI386;
+  platform.files[kBeside] = "MZ damaged";
+  EXPECT_FALSE(LoadRfcLibrary(run));
+  EXPECT_NE(run.result.str().find("Error 1040: RFC library " + kFile + " cannot be loaded ("),
+            std::string::npos)
+      << run.result.str();
+}
+
 TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
   for (const char* name :
        {"RfcEnvironment", "RfcOpen", "RfcOpenEx", "RfcInstallStructure", "RfcCall", "RfcReceive",
