@@ -91,15 +91,6 @@ TEST(RfcLoaderBitnessTest, LibraryOfTheOtherBitnessIsNamedWhereverItIsFound) {
   }
 }
 
-TEST_F(RfcLoaderTest, DamagedLibraryKeepsTheSystemsReason) {
-  platform.files[platform.ExecutablePath()] = kI386;
-  platform.files[kBeside] = "MZ damaged";
-  EXPECT_FALSE(LoadRfcLibrary(run));
-  EXPECT_NE(run.result.str().find("Error 1040: RFC library " + kFile + " cannot be loaded ("),
-            std::string::npos)
-      << run.result.str();
-}
-
 TEST_F(RfcLoaderTest, EachMissingOperationIsError1041NamingIt) {
   for (const char* name :
        {"RfcEnvironment", "RfcOpen", "RfcOpenEx", "RfcInstallStructure", "RfcCall", "RfcReceive",
