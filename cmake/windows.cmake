@@ -33,7 +33,7 @@ if(QUILLMETER_BUILD_TESTS AND CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 get_filename_component(quillmeter_emulator "${CMAKE_CROSSCOMPILING_EMULATOR}" NAME)
-if(quillmeter_emulator STREQUAL "wine-run.sh")
+if(quillmeter_emulator MATCHES "^wine(32)?-run\\.sh$")
   add_test(NAME WinePrefix.Boot COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --prefix)
   set_tests_properties(WinePrefix.Boot PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
   add_test(NAME WinePrefix.Remove COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --cleanup)

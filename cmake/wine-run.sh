@@ -10,6 +10,8 @@
 #
 # QUILLMETER_WINEPREFIX names the prefix instead (kept afterwards). Outside
 # ctest, without it, every call gets a prefix that is removed at exit.
+# QUILLMETER_WINE_SUITE (64 unless wine32-run.sh sets 32) goes into the
+# prefix's name, so each suite's drive C is its own.
 set -euo pipefail
 
 unset DISPLAY WAYLAND_DISPLAY
@@ -28,6 +30,7 @@ else
 fi
 
 tmp=${TMPDIR:-/tmp}
+suite=${QUILLMETER_WINE_SUITE:-64}
 
 # Prints "PID STARTTIME" of the ctest process this call runs under, if any.
 ctest_ancestor() {
@@ -48,9 +51,10 @@ ctest_ancestor() {
 # A prefix left behind by a ctest run that died belongs to no live process.
 remove_stale_prefixes() {
   local dir pid start stat rest
-  for dir in "$tmp"/quillmeter-wine-*-*; do
+  for dir in "$tmp"/quillmeter-wine*-*-*; do
     [ -d "$dir" ] || continue
-    pid=${dir##*/quillmeter-wine-}
+    pid=${dir##*/quillmeter-wine}
+    pid=${pid#*-}  # the suite
     start=${pid#*-}
     pid=${pid%%-*}
     if [ -r "/proc/$pid/stat" ]; then
@@ -73,12 +77,12 @@ if [ -n "${QUILLMETER_WINEPREFIX:-}" ]; then
 else
   read -r ctest_pid ctest_start < <(ctest_ancestor; echo) || true
   if [ -n "${ctest_pid:-}" ]; then
-    prefix=$tmp/quillmeter-wine-$ctest_pid-$ctest_start
+    prefix=$tmp/quillmeter-wine$suite-$ctest_pid-$ctest_start
   elif [ "${1:-}" = --prefix ] || [ "${1:-}" = --cleanup ]; then
     echo "wine-run.sh: $1 needs ctest or QUILLMETER_WINEPREFIX" >&2
     exit 2
   else
-    prefix=$(mktemp -d "$tmp/quillmeter-wine.XXXXXX")
+    prefix=$(mktemp -d "$tmp/quillmeter-wine$suite.XXXXXX")
     owned=$prefix
   fi
 fi

@@ -173,6 +173,31 @@ class WindowsPlatform : public Platform {
     return Status::Ok();
   }
 
+  std::string FindLibrary(const std::string& file) override {
+    // LoadLibrary's own order (safe search mode): the executable's folder,
+    // the system folder, the 16-bit one, Windows' folder, the current one,
+    // then PATH. A 32-bit sensor on 64-bit Windows sees SysWOW64 as its
+    // system folder, so that is the folder it names.
+    char system[MAX_PATH] = {0};
+    char windows[MAX_PATH] = {0};
+    BOOL wow64 = FALSE;
+    UINT n = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+                 ? GetSystemWow64DirectoryA(system, sizeof system)
+                 : GetSystemDirectoryA(system, sizeof system);
+    std::string dirs = ExecutableDir() + ";";
+    if (n > 0 && n < sizeof system) dirs += std::string(system, n) + ";";
+    n = GetWindowsDirectoryA(windows, sizeof windows);
+    if (n > 0 && n < sizeof windows) dirs += std::string(windows, n) + "\\System;" + windows + ";";
+    dirs += ".";
+    std::string path(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
+    n = GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size()));
+    if (n > 0 && n < path.size()) dirs += ";" + path.substr(0, n);
+
+    char found[MAX_PATH * 4];
+    n = SearchPathA(dirs.c_str(), file.c_str(), nullptr, sizeof found, found, nullptr);
+    return n > 0 && n < sizeof found ? std::string(found, n) : std::string();
+  }
+
   // std::exit flushes the standard streams on its way out.
   void Exit(int code) override { std::exit(code); }
 

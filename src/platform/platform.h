@@ -77,6 +77,11 @@ class Platform {
   virtual Status LoadSharedLibrary(const std::string& path,
                                    std::unique_ptr<DynamicLibrary>* library) = 0;
 
+  // The file that loading the bare name `file` would open from the system's
+  // search path, or empty when there is none or the system cannot tell.
+  // Only a failed load asks, to name that file.
+  virtual std::string FindLibrary(const std::string& /*file*/) { return std::string(); }
+
   // Ends the process with `code`; buffered standard output is flushed on
   // the way. Only the RFC failure handler calls it; a test fake throws.
   [[noreturn]] void ExitProcess(int code) {

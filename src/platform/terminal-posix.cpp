@@ -25,15 +25,17 @@ class PosixTerminal : public Terminal {
   bool IsInteractive() override { return isatty(STDIN_FILENO) == 1; }
 
   Status ReadHidden(const std::string& prompt, std::string* line) override {
-    WriteError(prompt);
+    // The echo goes off before the prompt shows, and nothing typed is
+    // dropped: a quick typist may answer before the prompt is read.
     termios saved{};
     bool restore = tcgetattr(STDIN_FILENO, &saved) == 0;
     if (restore) {
       termios quiet = saved;
       quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
       quiet.c_lflag |= ECHONL;  // the line still ends on the screen
-      tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+      tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
+    WriteError(prompt);
     line->clear();
     bool ended = false;
     char c;
@@ -47,7 +49,7 @@ class PosixTerminal : public Terminal {
       }
       if (line->size() < kMaxHiddenLine) line->push_back(c);
     }
-    if (restore) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    if (restore) tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     if (!line->empty() && line->back() == '\r') line->pop_back();
     if (!ended && line->empty()) return Status::Error("no password was typed", "end of input");
     return Status::Ok();

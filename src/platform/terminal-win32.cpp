@@ -22,11 +22,11 @@ class WindowsTerminal : public Terminal {
   }
 
   Status ReadHidden(const std::string& prompt, std::string* line) override {
-    WriteError(prompt);
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD saved = 0;
     bool restore = GetConsoleMode(input, &saved) != 0;
     if (restore) SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    WriteError(prompt);
     line->clear();
     bool ended = false;
     char c;

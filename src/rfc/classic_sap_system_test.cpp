@@ -245,6 +245,47 @@ TEST(RemoteCallTest, ResultCodesAndExceptionNames) {
   EXPECT_EQ(ExceptionName(nullptr), "");
 }
 
+// A platform whose library search finds `searched`, as Windows' does.
+class SearchingPlatform : public FakePlatform {
+ public:
+  std::string FindLibrary(const std::string& file) override {
+    return file == RfcLibraryFileName() ? searched : std::string();
+  }
+  std::string searched;
+};
+
+// The first bytes of a PE image built for `machine`.
+std::string PeHeader(unsigned machine) {
+  std::string header(0x46, '\0');
+  header.replace(0, 2, "MZ");
+  header[0x3C] = 0x40;
+  header.replace(0x40, 4, std::string("PE\0\0", 4));
+  header[0x44] = static_cast<char>(machine & 0xFF);
+  header[0x45] = static_cast<char>(machine >> 8);
+  return header;
+}
+
+TEST(RfcLibraryLoadTest, ALibraryOfTheOtherBitnessIsNamedWhereverItIsFound) {
+  const std::string file = RfcLibraryFileName();
+  const std::string beside = "/opt/quillmeter/" + file;
+  const std::string searched = "C:\\Windows\\SysWOW64\\" + file;
+  struct : FailureSink {
+    void Report(const LibraryFailure&) override {}
+    void Aborted() override {}
+  } sink;
+  for (bool on_search_path : {false, true}) {
+    SearchingPlatform platform;
+    platform.files[platform.ExecutablePath()] = PeHeader(0x8664);
+    platform.searched = searched;
+    platform.files[on_search_path ? searched : beside] = PeHeader(0x014C);
+    std::unique_ptr<SapLibrary> library;
+    EXPECT_EQ(LoadClassicLibrary(platform, sink, &library).message(),
+              "Error 1040: RFC library " + (on_search_path ? searched : beside) +
+                  " is a 32-bit library and this quillmeter.exe is 64-bit: use the win32 package !")
+        << on_search_path;
+  }
+}
+
 TEST(RfcLibraryLoadTest, AMissingLibraryOrOperationIsNamed) {
   FakePlatform platform;
   struct : FailureSink {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "rfc/library_architecture.h"
+
 namespace quillmeter {
 namespace {
 
@@ -67,7 +69,8 @@ Status LoadRfcLibrary(Platform& platform, std::unique_ptr<RfcLibrary>* loaded) {
     std::string message =
         "Error 1040: RFC library " + file + " cannot be loaded (" + Attempt(beside, beside_load);
     if (!search_load.ok()) message += "; " + Attempt(file, search_load);
-    return Status::Error(message + ") !");
+    std::string other = OtherArchitectureError(platform, {beside, platform.FindLibrary(file)});
+    return Status::Error(other.empty() ? message + ") !" : other);
   }
 
   std::string reason;

@@ -64,7 +64,8 @@ struct RfcLibrary {
 // Loads librfc32 into *rfc: first from the executable's own directory, then
 // from the system's search path; every operation must be present. Fails
 // naming the library, what is missing and the system's reason: "Error 1040"
-// when it cannot be loaded, "Error 1041" when an operation is missing.
+// when it cannot be loaded, "Error 1041" when an operation is missing; a
+// library built for the other bitness is named with the package that fits it.
 Status LoadRfcLibrary(Platform& platform, std::unique_ptr<RfcLibrary>* rfc);
 
 }  // namespace quillmeter

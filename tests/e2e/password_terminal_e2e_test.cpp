@@ -2,6 +2,7 @@
 // standard error, shows nothing of what is typed, and asks twice.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,15 +62,34 @@ class TerminalSession {
     return part;
   }
 
+  void Drain() {
+    pollfd fd{master_, POLLIN, 0};
+    char buffer[256];
+    while (poll(&fd, 1, 20) > 0) {
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      shown_.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
   void Type(const std::string& keys) {
     if (write(master_, keys.data(), keys.size()) < 0) ADD_FAILURE() << "cannot type";
   }
 
-  // The tool's exit code; what it still showed lands in the session.
+  // The tool's exit code, -1 when it had to be killed after 10 s; what it
+  // still showed lands in the session.
   int Wait() {
     int status = 0;
-    ReadUntil("\x04never");  // drain until the tool closes the terminal
-    waitpid(pid_, &status, 0);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        break;
+      }
+      Drain();
+    }
+    Drain();
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }

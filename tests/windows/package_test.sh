@@ -4,12 +4,13 @@
 # simulated library), and unpacked into PRTG's sensor folder on drive C of
 # the Wine prefix, with the simulated library copied beside it, it scans the
 # demo system.
-#   package_test.sh SOURCE_DIR BUILD_DIR WINE_RUN CPACK
+#   package_test.sh SOURCE_DIR BUILD_DIR WINE_RUN CPACK PACKAGE_NAME
 set -euo pipefail
 source=$1
 build=$2
 wine_run=$3
 cpack=$4
+package_name=$5
 
 fail() {
   echo "FAIL: $*" >&2
@@ -25,6 +26,8 @@ zips=("$tmp"/package/*.zip)
 [ ${#zips[@]} -eq 1 ] && [ -f "${zips[0]}" ] || fail "cpack made no single zip"
 zip=${zips[0]}
 top=$(basename "$zip" .zip)
+# The name tells the administrator which librfc32.dll it goes with.
+[ "$top" = "$package_name" ] || fail "the zip is $top.zip, expected $package_name.zip"
 
 listing=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
 expected=$(printf '%s\n' "$top/DEMO.P00" "$top/README.md" "$top/quillmeter-password.exe" \
