@@ -1,14 +1,20 @@
 // Windows implementation of the platform seam. Paths are the caller's bytes
 // in the ANSI code page, as the vendor's non-Unicode RFC library expects.
+#include "platform/platform-win32.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "platform/backoff.h"
 #include "platform/platform.h"
 
 namespace quillmeter {
@@ -23,9 +29,117 @@ std::string ErrorText(DWORD code) {
   return n > 0 ? std::string(buffer, n) : "error " + std::to_string(code);
 }
 
+// The failure of `what` on `path`, with the system's text for `code`.
+Status SystemError(const std::string& what, const std::string& path, DWORD code) {
+  return Status::Error(what + " " + path, ErrorText(code));
+}
+
 // The failure of `what` on `path`, with the system's text for the last error.
 Status LastError(const std::string& what, const std::string& path) {
-  return Status::Error(what + " " + path, ErrorText(GetLastError()));
+  return SystemError(what, path, GetLastError());
+}
+
+// What another process holding a file for a moment makes an operation fail
+// with: a reader that does not share deletion, a virus scanner, a byte-range
+// lock, or (for MoveFileEx, and always under Wine) any handle open on the
+// file being replaced. Worth waiting for; every other error is final.
+bool IsBriefLock(DWORD code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+         code == ERROR_LOCK_VIOLATION;
+}
+
+bool IsDirectory(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// FileRenameInfoEx and its flags came with Windows 10 1607; mingw-w64's
+// headers leave them out for most targets (the enumerator sits behind a
+// wrong version test), so the values are spelled out here.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD kRenameReplaceIfExists = 0x1;
+// Open readers keep the old file instead of blocking the rename.
+constexpr DWORD kRenamePosixSemantics = 0x2;
+
+// FILE_RENAME_INFO as FileRenameInfoEx reads it: a flags word where older
+// headers have the BOOLEAN ReplaceIfExists.
+struct RenameInfoEx {
+  DWORD flags;
+  HANDLE root_directory;
+  DWORD file_name_length;  // in bytes, without the terminating zero
+  WCHAR file_name[1];
+};
+static_assert(offsetof(RenameInfoEx, root_directory) == offsetof(FILE_RENAME_INFO, RootDirectory));
+static_assert(offsetof(RenameInfoEx, file_name) == offsetof(FILE_RENAME_INFO, FileName));
+
+// The full wide-character form of `path`, whose bytes are in the ANSI code
+// page as for every ...A function, or empty when it has none.
+std::wstring FullWidePath(const std::string& path) {
+  if (path.size() >= INT_MAX) return std::wstring();
+  // The length -1 ends the name at a zero byte, where the ...A functions do.
+  int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+  if (n <= 1) return std::wstring();
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), n) != n)
+    return std::wstring();
+  // The renamed file's name must not depend on how the call reads a
+  // relative one.
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return std::wstring();
+  full.resize(length);
+  return full;
+}
+
+}  // namespace
+
+std::vector<unsigned char> PosixRenameInfo(const std::string& path) {
+  std::wstring name = FullWidePath(path);
+  size_t name_bytes = name.size() * sizeof(wchar_t);
+  if (name.empty() || name_bytes > MAXDWORD / 2) return {};
+  constexpr size_t kNameOffset = offsetof(RenameInfoEx, file_name);
+  std::vector<unsigned char> info(kNameOffset + name_bytes + sizeof(wchar_t), 0);
+  RenameInfoEx head{};
+  head.flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  head.root_directory = nullptr;
+  head.file_name_length = static_cast<DWORD>(name_bytes);
+  std::memcpy(info.data(), &head, kNameOffset);
+  std::memcpy(info.data() + kNameOffset, name.data(), name_bytes);
+  return info;
+}
+
+namespace {
+
+// Renames the temporary `temp`, open as `file` with DELETE access, over
+// `path` and closes `file`. The rename that readers of `path` do not block
+// comes first; where the system refuses it (before Windows 10 1607, some
+// file systems, Wine), MoveFileEx, which waits out brief holders of `path`
+// but not one that stays. Fails with the last error's text.
+Status RenameOver(HANDLE file, const std::string& temp, const std::string& path, Backoff& backoff) {
+  std::vector<unsigned char> info = PosixRenameInfo(path);
+  DWORD code = 0;
+  while (!info.empty()) {
+    if (SetFileInformationByHandle(file, kFileRenameInfoEx, info.data(),
+                                   static_cast<DWORD>(info.size()))) {
+      CloseHandle(file);
+      return Status::Ok();
+    }
+    code = GetLastError();
+    if (!IsBriefLock(code) || !backoff.Pause()) break;
+  }
+  // The handle has no sharing, so MoveFileEx could not open the file. When
+  // the wait is spent already, MoveFileEx still gets its one try: whatever
+  // refused the other rename may not refuse this one.
+  CloseHandle(file);
+  for (;;) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return Status::Ok();
+    code = GetLastError();
+    if (!IsBriefLock(code) || !backoff.Pause())
+      return SystemError("cannot rename onto", path, code);
+  }
 }
 
 class WindowsLibrary : public DynamicLibrary {
@@ -57,37 +171,31 @@ class WindowsPlatform : public Platform {
   }
 
   Status ReadFile(const std::string& path, std::string* contents) override {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastError("cannot open", path);
-    contents->clear();
-    char buffer[64 * 1024];
+    Backoff backoff;
     for (;;) {
-      DWORD n = 0;
-      if (!::ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
-        Status error = LastError("cannot read", path);
-        CloseHandle(file);
-        return error;
-      }
-      if (n == 0) break;
-      if (contents->size() + n > kMaxFileSize) {
-        CloseHandle(file);
-        return Status::Error("cannot read " + path, "file too large");
-      }
-      contents->append(buffer, n);
+      DWORD code = 0;
+      Status status = ReadOnce(path, contents, &code);
+      // Opening a directory is refused with the same code as a locked file.
+      if (status.ok() || !IsBriefLock(code) || IsDirectory(path) || !backoff.Pause()) return status;
     }
-    CloseHandle(file);
-    return Status::Ok();
   }
 
   Status AtomicReplace(const std::string& path, std::string_view contents) override {
+    // A name of its own per process and call, so that two scans replacing
+    // the same profile at once never write into each other's temporary.
     static std::atomic<unsigned> sequence{0};
     std::string temp =
         path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(sequence++);
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastError("cannot create", temp);
+    // One budget for the whole replace, so that a profile held open costs
+    // the scan about a second, not a second per step.
+    Backoff backoff;
+    HANDLE file;
+    // DELETE lets the open handle rename itself over the profile.
+    while ((file = CreateFileA(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)) == INVALID_HANDLE_VALUE) {
+      DWORD code = GetLastError();
+      if (!IsBriefLock(code) || !backoff.Pause()) return SystemError("cannot create", temp, code);
+    }
     bool ok = true;
     while (ok && !contents.empty()) {
       DWORD n = 0;
@@ -97,11 +205,12 @@ class WindowsPlatform : public Platform {
     }
     ok = ok && FlushFileBuffers(file);
     Status status;
-    if (!ok) status = LastError("cannot write", temp);
-    CloseHandle(file);
-    if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      status = LastError("cannot rename onto", path);
+    if (!ok) {
+      status = LastError("cannot write", temp);
+      CloseHandle(file);
+    } else {
+      status = RenameOver(file, temp, path, backoff);
+    }
     if (!status.ok()) DeleteFileA(temp.c_str());
     return status;
   }
@@ -204,6 +313,37 @@ class WindowsPlatform : public Platform {
   char PathSeparator() const override { return '\\'; }
   std::string PrtgPathFile() const override { return "C:\\PRTG_Path.Txt"; }
   bool IsPathSeparator(char c) const override { return c == '\\' || c == '/'; }
+
+ private:
+  // One try at reading `path` whole; on failure *code is the system's error
+  // code, or 0 when the system reported none.
+  static Status ReadOnce(const std::string& path, std::string* contents, DWORD* code) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      *code = GetLastError();
+      return SystemError("cannot open", path, *code);
+    }
+    contents->clear();
+    char buffer[64 * 1024];
+    for (;;) {
+      DWORD n = 0;
+      if (!::ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+        *code = GetLastError();
+        CloseHandle(file);
+        return SystemError("cannot read", path, *code);
+      }
+      if (n == 0) break;
+      if (contents->size() + n > kMaxFileSize) {
+        CloseHandle(file);
+        return Status::Error("cannot read " + path, "file too large");
+      }
+      contents->append(buffer, n);
+    }
+    CloseHandle(file);
+    return Status::Ok();
+  }
 };
 
 }  // namespace
