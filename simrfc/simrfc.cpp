@@ -215,6 +215,21 @@ std::shared_ptr<const SimSystem> FindSystem(const std::string& destination,
   return system;
 }
 
+// Whether SapRfc.ini describes `destination`: one of its "DEST=" lines (any
+// case) names it, or it has none, as a file the library cannot read.
+bool IniDescribes(const std::string& destination) {
+  std::ifstream in(kIniFile, std::ios::binary);
+  bool any = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = TrimRight(line);
+    if (Upper(line.substr(0, 5)) != "DEST=") continue;
+    any = true;
+    if (Upper(line.substr(5)) == Upper(destination)) return true;
+  }
+  return !any;
+}
+
 RFC_HANDLE Open(const std::string& operation, const std::string& destination,
                 const std::string& client, const std::string& user, const std::string& password) {
   State& s = Sim();
@@ -222,6 +237,13 @@ RFC_HANDLE Open(const std::string& operation, const std::string& destination,
   if (system == nullptr) return 0;
   Wait(*system);
   HangIfAsked(*system, "open");
+  // Read after the latency, as the vendor's library reads it while it
+  // connects: a file another sensor put there meanwhile is caught.
+  if (operation == "RfcOpenEx" && !IniDescribes(destination)) {
+    Fail(system.get(), operation, "DESTINATION_NOT_FOUND",
+         "Destination " + destination + " not found in " + kIniFile);
+    return 0;
+  }
   if (system->FailureAt(FailPoint::kHandler, "open") != nullptr) {
     CallHandler(system.get(), operation);
     return 0;

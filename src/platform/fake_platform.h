@@ -31,6 +31,12 @@ class FakePlatform : public Platform {
   std::string ExecutablePath() override { return executable_dir + "quillmeter"; }
   Status LoadSharedLibrary(const std::string& path,
                            std::unique_ptr<DynamicLibrary>* library) override;
+  // No worker processes in tests: the runs take an in-process worker.
+  Status StartWorker(const std::vector<std::string>&, std::unique_ptr<ChildProcess>*) override {
+    return Status::Error("cannot start a worker", "not in tests");
+  }
+  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
+  [[noreturn]] void EndNow(int code) override;
   char PathSeparator() const override { return '/'; }
   bool IsPathSeparator(char c) const override { return c == '/'; }
   std::string PrtgPathFile() const override { return "/PRTG_Path.Txt"; }
@@ -49,6 +55,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> appends;
   std::vector<std::string> removes;
   std::vector<std::string> loads;
+  std::vector<std::string> locks;
 
   // The next AtomicReplace fails and leaves the file as it was.
   bool fail_next_replace = false;

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
+#include "platform/process.h"
 
 namespace quillmeter {
 
@@ -81,6 +83,24 @@ class Platform {
   // search path, or empty when there is none or the system cannot tell.
   // Only a failed load asks, to name that file.
   virtual std::string FindLibrary(const std::string& /*file*/) { return std::string(); }
+
+  // Starts this executable again with `arguments` as a worker (see
+  // ChildProcess): it is killed when this process ends, however it ends.
+  virtual Status StartWorker(const std::vector<std::string>& arguments,
+                             std::unique_ptr<ChildProcess>* child) {
+    return StartWorkerProcess(ExecutablePath(), arguments, child);
+  }
+
+  // Holds an exclusive lock on `path`, created when missing, waiting while
+  // another process holds it.
+  virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
+    return LockWholeFile(path, lock);
+  }
+
+  // Ends the process at once with `code`, running nothing more: other
+  // threads may be stuck in the RFC library. Standard output must be
+  // flushed before.
+  [[noreturn]] virtual void EndNow(int code) { EndProcessNow(code); }
 
   // Ends the process with `code`; buffered standard output is flushed on
   // the way. Only the RFC failure handler calls it; a test fake throws.

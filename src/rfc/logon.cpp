@@ -141,8 +141,13 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   *console_note = "* SapRfc.Ini.......: " + p.destination + "<";
   std::string refused = ConnectStringRefusal(request);
   if (!refused.empty()) return Status::Error(refused);
-  // Sensors started together read SapRfc.ini while another writes it: it is
-  // replaced whole, never written in place.
+  // Sensors started together share the one SapRfc.ini: each holds it from
+  // its copy until the library has read it in the open, so that no logon
+  // reads another destination's settings. It is replaced whole, never
+  // written in place, for the library of a sensor that holds no lock. A
+  // lock that cannot be had (a read-only folder) leaves the copy to say why.
+  std::unique_ptr<FileLock> held;
+  (void)platform.LockFile(kRfcIniLock, &held);
   if (Status copied = platform.AtomicReplace(kRfcIniFile, ini); !copied.ok())
     return Status::Error(failed, "SapRfc.ini cannot be written: " + copied.cause());
 

@@ -17,6 +17,7 @@ namespace quillmeter {
 // SapRfc.ini, where the library reads it; both in the working directory.
 inline constexpr const char kConnectFilePrefix[] = "SapRfc.";
 inline constexpr const char kRfcIniFile[] = "SapRfc.ini";
+inline constexpr const char kRfcIniLock[] = "SapRfc.lck";
 
 // Opens a connection for `request` and keeps its handle in the session.
 // Fails with "Error 1011", its cause the library's last error or a
