@@ -80,6 +80,11 @@ SensorOptions ParseOptions(std::string_view parameter_text) {
 SensorOptions AllocationOptions(const SensorOptions& command_line, std::string_view allocation) {
   SensorOptions options = ParseOptions(allocation);
   options.console_trace = command_line.console_trace;
+  // The time and the number of workers belong to the PRTG sensor, whose own
+  // timeout sits beside its parameters: what the command line says holds.
+  Words given(command_line.parameter_text);
+  if (given.Has("TIMEOUT=")) options.timeout_seconds = command_line.timeout_seconds;
+  if (given.Has("JOBS=")) options.jobs = command_line.jobs;
   return options;
 }
 

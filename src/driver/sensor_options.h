@@ -47,8 +47,9 @@ struct SensorOptions {
 SensorOptions ParseOptions(std::string_view parameter_text);
 
 // Options of a global listing's allocation text, which stands in for the
-// parameter words from then on; the console trace stays as the command line
-// set it.
+// parameter words from then on; the console trace, and "TIMEOUT=" and
+// "JOBS=" where the command line gives them, stay as the command line set
+// them.
 SensorOptions AllocationOptions(const SensorOptions& command_line, std::string_view allocation);
 
 // The parameters as the single-system trace line shows them: cut at the

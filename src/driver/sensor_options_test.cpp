@@ -88,6 +88,15 @@ TEST(SensorOptionsTest, AnAllocationReplacesTheWordsButNotTheTrace) {
   EXPECT_FALSE(AllocationOptions(ParseOptions("key"), "#").console_trace);
 }
 
+TEST(SensorOptionsTest, TheCommandLinesTimeAndWorkersHoldOverAnAllocation) {
+  SensorOptions o = AllocationOptions(ParseOptions("key TIMEOUT=20 JOBS=8"), "Item=X JOBS=2");
+  EXPECT_EQ(o.timeout_seconds, 20u);
+  EXPECT_EQ(o.jobs, 8u);
+  o = AllocationOptions(ParseOptions("key"), "Item=X TIMEOUT=30 JOBS=2");
+  EXPECT_EQ(o.timeout_seconds, 30u);
+  EXPECT_EQ(o.jobs, 2u);
+}
+
 TEST(SensorOptionsTest, ParameterDisplaysCutAtMarkers) {
   struct Case {
     const char* text;
