@@ -142,21 +142,23 @@ std::string Destination(size_t i) {
   return "D" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
 }
 
-std::string SystemText() {
+std::string SystemText(unsigned latency_ms = 0) {
   return "client 100\nuser monitor\npassword Secret12\nlastcoll Mon Dec  7 10:11:12 2026\n"
-         "st04line\nLOGPAGES 250000\nLOGWAITS 300\nROLLBACKS 1500\nQUEUEOVER 0\n";
+         "latency " +
+         std::to_string(latency_ms) +
+         "\nst04line\nLOGPAGES 250000\nLOGWAITS 300\nROLLBACKS 1500\nQUEUEOVER 0\n";
 }
 
 // A directory for a multi-system run over `count` systems: a global listing
 // naming them, and for each a profile and a simulated system. Returns the
 // listing's length.
-size_t MakeSystems(const fs::path& dir, size_t count) {
+size_t MakeSystems(const fs::path& dir, size_t count, unsigned latency_ms = 0) {
   fs::create_directories(dir);
   std::string list;
   for (size_t i = 0; i < count; ++i) {
     const std::string destination = Destination(i);
     WriteFile(dir / SystemName(i), ProfileText(destination));
-    WriteFile(dir / (destination + ".simrfc"), SystemText());
+    WriteFile(dir / (destination + ".simrfc"), SystemText(latency_ms));
     list += SystemName(i) + "#";
   }
   WriteFile(dir / "SAP Tessarin.Gbl", "# GSNG: BENCH       " + list +
@@ -278,6 +280,47 @@ int main(int argc, char** argv) {
   }
   std::printf("\nms/system: CPU time each system beyond the first adds (for 1: the whole run).\n");
 
+  // The multi-system run's workers: 50 systems at once or one at a time, the
+  // library answering at once or taking 50 ms a call (the open, and each of
+  // the three calls and receives). CPU is the whole run's, workers included.
+  std::printf("\n%-24s %8s %12s %12s %12s %10s\n", "50 systems", "JOBS", "wall ms", "CPU ms",
+              "CPU ms/sys", "peak RSS");
+  const size_t kSystems = 50;
+  double slowest_single = 0, wall_jobs1 = 0, wall_default = 0, wall_jobs8 = 0;
+  double per_system_0 = 0;
+  for (unsigned latency : {0u, 50u}) {
+    fs::path dir = root / ("workers" + std::to_string(latency));
+    MakeSystems(dir, kSystems, latency);
+    fs::path one = root / ("worker-one" + std::to_string(latency));
+    MakeSystems(one, 1, latency);
+    const std::string d = dir.string();
+    int rounds = latency == 0 ? std::max(5, std::min(runs, 21)) : 3;
+    if (latency > 0) {
+      std::vector<Summary> m =
+          Measure({[&] {
+                    return RunOnce({sensor, "global", "BENCH", "@"}, one.string());
+                  }},
+                  rounds);
+      slowest_single = m[0].wall_ms;
+    }
+    for (const char* jobs : {"JOBS=1", "", "JOBS=8"}) {
+      std::vector<std::string> args = {sensor, "global", "BENCH", std::string("@ ") + jobs};
+      Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
+      std::vector<Summary> m = Measure({[&] { return RunOnce(args, d); }}, rounds);
+      std::string row = std::to_string(latency) + " ms a call";
+      std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB\n", row.c_str(), *jobs ? jobs + 5 : "4",
+                  m[0].wall_ms, m[0].cpu_ms, m[0].cpu_ms / kSystems, m[0].max_rss_kb);
+      if (latency == 0 && *jobs == '\0') per_system_0 = m[0].cpu_ms / kSystems;
+      if (latency > 0) {
+        if (std::string(jobs) == "JOBS=1") wall_jobs1 = m[0].wall_ms;
+        if (*jobs == '\0') wall_default = m[0].wall_ms;
+        if (std::string(jobs) == "JOBS=8") wall_jobs8 = m[0].wall_ms;
+      }
+    }
+  }
+  std::printf("peak RSS: the largest of the run's processes, parent or worker.\n");
+  std::printf("one system alone at 50 ms a call: %.1f ms wall\n", slowest_single);
+
   const Summary& scan = single[2];
   long peak_kb = std::max(single[2].max_rss_kb, single[3].max_rss_kb);
   std::printf("\ntargets\n");
@@ -292,6 +335,13 @@ int main(int argc, char** argv) {
   std::printf("  per-system cost, largest / 10 systems %6.2f   (about 1 or less: linear)\n",
               first_per_system > 0 ? last_per_system / first_per_system : 0.0);
   std::printf("  scan peak resident memory, MB         %6.2f   (under 8)\n", peak_kb / 1024.0);
+  std::printf("  50 at 50 ms, default JOBS / JOBS=1    %6.2f   (at most 0.33)\n",
+              wall_default / wall_jobs1);
+  std::printf(
+      "  50 at 50 ms, JOBS=8 wall ms        %9.1f   (at most %.1f: 7 x one system + 5 ms each)\n",
+      wall_jobs8, 7 * slowest_single + 5.0 * kSystems);
+  std::printf("  isolated workers, CPU ms per system   %6.3f   (at most 2, at 0 ms a call)\n",
+              per_system_0);
 
   fs::remove_all(root);
   return 0;

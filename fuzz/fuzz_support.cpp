@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "driver/sensor.h"
+#include "driver/worker.h"
 #include "profiles/profile_text.h"
 
 namespace quillmeter {
@@ -16,6 +17,7 @@ int FuzzRun::Run(const std::vector<std::string>& arguments) {
     *loaded = library.Lend();
     return Status::Ok();
   };
+  context.new_worker = [&context] { return MakeInProcessWorker(context); };
   try {
     return RunSensor(arguments, context);
   } catch (const ExitCalled& exit) {

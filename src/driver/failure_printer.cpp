@@ -14,24 +14,22 @@ std::string TrimmedRight(std::string_view text) {
 }
 
 // `label` left-justified in kLabelWidth characters, " : ", the value.
-void PrintField(std::ostream& out, std::string_view label, std::string_view value) {
-  out << label << std::string(kLabelWidth - std::min<size_t>(label.size(), kLabelWidth), ' ')
-      << " : " << value << "\n";
+std::string Field(std::string_view label, std::string_view value) {
+  return std::string(label) +
+         std::string(kLabelWidth - std::min<size_t>(label.size(), kLabelWidth), ' ') + " : " +
+         std::string(value) + "\n";
 }
 
 }  // namespace
 
 void FailurePrinter::Report(const LibraryFailure& failure) {
-  std::ostream& out = run_.context.out;
+  answered_ = run_.Answer(1);
+  if (!answered_) return;
   if (!IsDocumentMode(run_.mode)) {
-    out << "RFC error\n";
-    PrintField(out, "operation/code", failure.operation);
-    PrintField(out, "key", failure.key);
-    PrintField(out, "status", failure.status);
-    PrintField(out, "message", failure.message);
-    PrintField(out, "internal status", failure.internal_status);
-    out << "\n";
-    out.flush();
+    run_.Write("RFC error\n" + Field("operation/code", failure.operation) +
+               Field("key", failure.key) + Field("status", failure.status) +
+               Field("message", failure.message) +
+               Field("internal status", failure.internal_status) + "\n");
     return;
   }
   // PRTG reads nothing but a document: the report becomes its error.
@@ -48,9 +46,7 @@ void FailurePrinter::Report(const LibraryFailure& failure) {
 }
 
 void FailurePrinter::Aborted() {
-  if (IsDocumentMode(run_.mode)) return;
-  run_.context.out << "* Programm aborted...\n";
-  run_.context.out.flush();
+  if (!IsDocumentMode(run_.mode) && answered_) run_.Write("* Programm aborted...\n");
 }
 
 }  // namespace quillmeter

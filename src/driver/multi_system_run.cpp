@@ -1,9 +1,16 @@
 // The multi-system run: one figure per system of a list.
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "base/text.h"
 #include "driver/command_line.h"
 #include "driver/sensor_run.h"
+#include "driver/worker.h"
 #include "output/xml_text.h"
 #include "profiles/global_listing.h"
 #include "profiles/history.h"
@@ -12,6 +19,111 @@
 
 namespace quillmeter {
 namespace {
+
+// One system of the list, as the run reads its profile.
+struct System {
+  std::string name;  // as the list writes it
+  std::string path;
+  bool missing = false;
+  bool valid = false;
+  ConnectionProfile profile;
+};
+
+// The workers of a run: `jobs` threads take the systems in list order, each
+// scanning one at a time. The threads live as long as the pool, so starting a
+// worker process costs the same for the last system as for the first.
+class WorkerPool {
+ public:
+  WorkerPool(SensorContext& context, unsigned jobs) : context_(context), jobs_(jobs) {}
+  ~WorkerPool() { StopAll(); }
+
+  // Queues the job of system `index`.
+  void Add(size_t index, WorkerJob job) {
+    std::lock_guard<std::mutex> hold(lock_);
+    tasks_[index].job = std::move(job);
+    queue_.push_back(index);
+    if (threads_.size() < jobs_) threads_.emplace_back([this] { Work(); });
+    work_.notify_one();
+  }
+
+  // No job is added after this; a thread without one ends.
+  void Close() {
+    std::lock_guard<std::mutex> hold(lock_);
+    closed_ = true;
+    work_.notify_all();
+  }
+
+  // Waits until system `index` is scanned or `until` passes; true when done.
+  bool WaitFor(size_t index, Deadline::Clock::time_point until) {
+    std::unique_lock<std::mutex> hold(lock_);
+    return done_.wait_until(hold, until, [&] { return tasks_[index].done; });
+  }
+
+  // The outcome of system `index`, once done or stopped.
+  WorkerOutcome Take(size_t index) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return tasks_[index].outcome;
+  }
+
+  // Stops every worker, running or queued, and waits for the threads to end.
+  void StopAll() {
+    std::vector<std::thread> threads;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stopping_ = true;
+      for (auto& [index, task] : tasks_) {
+        if (task.worker) task.worker->Stop();
+        if (!task.started) {
+          task.done = true;
+          task.outcome.end = WorkerOutcome::End::kStopped;
+        }
+      }
+      queue_.clear();
+      threads.swap(threads_);
+      work_.notify_all();
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+
+ private:
+  struct Task {
+    WorkerJob job;
+    std::unique_ptr<SystemWorker> worker;
+    bool started = false;
+    bool done = false;
+    WorkerOutcome outcome;
+  };
+
+  void Work() {
+    std::unique_lock<std::mutex> hold(lock_);
+    for (;;) {
+      work_.wait(hold, [&] { return stopping_ || closed_ || !queue_.empty(); });
+      if (stopping_ || queue_.empty()) return;
+      Task& task = tasks_[queue_.front()];
+      queue_.pop_front();
+      task.started = true;
+      task.worker = context_.new_worker();
+      SystemWorker& worker = *task.worker;
+      hold.unlock();
+      WorkerOutcome outcome = worker.Scan(task.job);
+      hold.lock();
+      task.outcome = std::move(outcome);
+      task.done = true;
+      done_.notify_all();
+    }
+  }
+
+  SensorContext& context_;
+  const unsigned jobs_;
+  std::mutex lock_;
+  std::condition_variable work_;
+  std::condition_variable done_;
+  std::map<size_t, Task> tasks_;  // a map: its elements stay where they are
+  std::deque<size_t> queue_;
+  std::vector<std::thread> threads_;
+  bool closed_ = false;
+  bool stopping_ = false;
+};
 
 struct Tally {
   unsigned systems = 0;
@@ -47,6 +159,7 @@ std::string ChannelName(char label_kind, const std::string& name, const Connecti
 // channels, so that document is finished as an error instead of a second
 // one being started.
 int EndRun(SensorRun& run, const ScanResult& scan, const std::string& name) {
+  if (!run.Answer(2)) return 2;
   const Status& status = scan.status;
   std::string text =
       scan.step == ScanStep::kDatabaseCheck
@@ -97,89 +210,121 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     return run.Fail(
         Status::Error("Error 1046: Item " + listing.item_id + " is none of " + names + " !"));
   }
-  std::unique_ptr<SapLibrary> library;
-  if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
-  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
-
-  std::ostream& out = run.context.out;
-  if (run.options.console_trace) {
-    out << run.banner << "\n";
-    out << "* " << run.TimeOfDay() << " " << ListingParameterDisplay(run.options.parameter_text)
-        << " State=Executing\n";
+  // The workers load the library; loading it here first answers a missing
+  // one with one error document, before any system is counted.
+  {
+    std::unique_ptr<SapLibrary> library;
+    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
   }
+  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
+  if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
+
+  // Every profile is read here, in list order; the valid ones go to the
+  // workers at once. A logon known to be incomplete or wrong is never sent:
+  // SAP would count it against the RFC user and may lock it.
+  const HistoryKey history{listing.history_sensor};
+  std::vector<System> systems;
+  WorkerPool pool(run.context, run.options.jobs);
+  for (std::string list = listing.system_list; !list.empty();) {
+    System& system = systems.emplace_back();
+    system.name = NextSystem(&list);
+    system.path = file.dir + system.name;
+    WorkerJob job;
+    job.request.history = history;
+    job.request.open.profile_name = system.name;
+    job.request.open.overrides = {run.options.host, run.options.system_number};
+    if (IsUsableName(system.name)) {
+      SystemProfileRead read = ReadProfileForSystem(
+          platform, system.path, &job.request.open.profile, &job.request.profile_text);
+      system.missing = read == SystemProfileRead::kMissing;
+      system.valid = read == SystemProfileRead::kValid;
+    }
+    system.profile = job.request.open.profile;
+    if (!system.valid) continue;
+    if (run.options.call_log) job.call_log = system.name + ".log";
+    pool.Add(systems.size() - 1, std::move(job));
+  }
+  pool.Close();
+
+  if (run.options.console_trace)
+    run.Write(run.banner + "\n* " + run.TimeOfDay() + " " +
+              ListingParameterDisplay(run.options.parameter_text) + " State=Executing\n");
   ResultWriter& writer = *run.writer;
   writer.OpenDocument();
   run.Print("\n");
   run.document_open = true;
 
-  const HistoryKey history{listing.history_sensor};
+  // Systems still running when the deadline comes near are stopped, so that
+  // the run answers in time with everything else.
+  Deadline::Clock::time_point stop_at = Deadline::Clock::time_point::max();
+  if (run.deadline != nullptr) {
+    auto whole = std::chrono::seconds(run.options.timeout_seconds);
+    auto margin = std::clamp<Deadline::Clock::duration>(whole / 10, std::chrono::milliseconds(250),
+                                                        std::chrono::seconds(2));
+    stop_at = run.deadline->at() - margin;
+  }
+
   Tally tally;
   std::vector<std::string> unprocessed;  // "<name>: <state>"
-  std::string list = listing.system_list;
-  while (!list.empty()) {
+  for (size_t i = 0; i < systems.size(); ++i) {
+    const System& system = systems[i];
     ++tally.systems;
-    const std::string name = NextSystem(&list);
-    const std::string path = file.dir + name;
-
-    ScanRequest scan_request;
-    scan_request.history = history;
-    scan_request.open.profile_name = name;
-    scan_request.open.overrides = {run.options.host, run.options.system_number};
-    ConnectionProfile& profile = scan_request.open.profile;
-    bool valid = false;
-    if (IsUsableName(name)) {
-      SystemProfileRead read =
-          ReadProfileForSystem(platform, path, &profile, &scan_request.profile_text);
-      if (read == SystemProfileRead::kMissing) {
-        unprocessed.push_back(name + ": missing");
-        continue;
-      }
-      valid = read == SystemProfileRead::kValid;
+    if (system.missing) {
+      unprocessed.push_back(system.name + ": missing");
+      continue;
     }
-    const std::string channel = ChannelName(listing.label_kind, name, profile);
+    const ConnectionProfile& profile = system.profile;
+    const std::string channel = ChannelName(listing.label_kind, system.name, profile);
     std::string state_line;
     if (run.options.console_trace)
-      state_line = "* " + run.TimeOfDay() + " " + name + ", " + profile.display_host + ", " +
+      state_line = "* " + run.TimeOfDay() + " " + system.name + ", " + profile.display_host + ", " +
                    profile.destination + ", " + profile.system_number + ", " + profile.client;
 
-    std::unique_ptr<SapSystem> system = library->NewSystem(run.CallLogOf(name));
-    bool measured = false;
-    // A logon known to be incomplete or wrong is never sent: SAP would
-    // count it against the RFC user and may lock it.
-    if (valid) {
-      ScanResult scan = ScanSystem(*system, scan_request);
-      if (run.options.console_trace && !scan.console_note.empty()) out << scan.console_note << "\n";
-      switch (scan.step) {
-        case ScanStep::kCollectionTime:
-        case ScanStep::kSystemInfo:
-        case ScanStep::kDatabaseCheck: return EndRun(run, scan, name);
-        case ScanStep::kOpen: valid = false; break;
-        case ScanStep::kMonitor: break;
-        case ScanStep::kDone:
-          measured = !scan.history || CommitHistory(platform, path, *scan.history).ok();
-          if (measured) {
-            writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
-            run.Print();
-          }
-          break;
+    const char* state = "Rfc Failure";
+    if (system.valid) {
+      if (!pool.WaitFor(i, stop_at)) pool.StopAll();
+      WorkerOutcome outcome = pool.Take(i);
+      if (outcome.end == WorkerOutcome::End::kStopped) state = "Timeout";
+      if (outcome.end == WorkerOutcome::End::kReported && !outcome.report.library_failed) {
+        ScanResult& scan = outcome.report.scan;
+        if (run.options.console_trace && !scan.console_note.empty())
+          run.Write(scan.console_note + "\n");
+        switch (scan.step) {
+          case ScanStep::kCollectionTime:
+          case ScanStep::kSystemInfo:
+          case ScanStep::kDatabaseCheck:
+            // As when the systems are taken one after another: none after
+            // this one is reported or written.
+            pool.StopAll();
+            return EndRun(run, scan, system.name);
+          case ScanStep::kOpen:
+          case ScanStep::kMonitor: break;
+          case ScanStep::kDone:
+            // Workers measure; the profiles are written here, in list order.
+            if (scan.history) scan.history->key = history;
+            if (!scan.history || CommitHistory(platform, system.path, *scan.history).ok()) {
+              writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
+              run.Print();
+              state = "Processed";
+            }
+            break;
+        }
       }
     }
-
-    const char* state = valid && measured ? "Processed" : "Rfc Failure";
-    if (valid && measured) {
+    if (std::string_view(state) == "Processed") {
       ++tally.processed;
     } else {
       ++tally.failed;
-      unprocessed.push_back(name + ": " + state);
+      unprocessed.push_back(system.name + ": " + state);
     }
-    if (run.options.console_trace) out << "\n" << state_line << " State=" << state << "\n";
+    if (run.options.console_trace) run.Write("\n" + state_line + " State=" + state + "\n");
   }
 
   writer.Summary(Summary(listing.item_id, tally, unprocessed));
   writer.CloseDocument();
+  if (!run.Answer(0)) return 2;
   run.Print("\n");
   run.PrintProcessedLine();
-  out.flush();
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "driver/command_line.h"
 #include "driver/profile_naming.h"
 #include "driver/sensor_run.h"
+#include "driver/worker.h"
 #include "rfc/classic_sap_system.h"
 
 namespace quillmeter {
@@ -16,6 +17,8 @@ SensorContext::SensorContext(Platform& platform, std::ostream& out)
   load_library = [&platform](FailureSink& sink, std::unique_ptr<SapLibrary>* library) {
     return LoadClassicLibrary(platform, sink, library);
   };
+  new_worker = [&platform] { return MakeProcessWorker(platform); };
+  end_now = [&platform](int code) { platform.EndNow(code); };
 }
 
 std::string Rendered(const Status& status) {
@@ -23,10 +26,20 @@ std::string Rendered(const Status& status) {
   return status.message() + " - " + OneLine(status.cause(), kMaxCause);
 }
 
+bool SensorRun::Answer(int code) { return deadline == nullptr || deadline->Claim(code); }
+
 int SensorRun::Fail(const Status& status) {
+  if (!Answer(2)) return 2;
   writer->ErrorDocument(Rendered(status));
   Print();
   return 2;
+}
+
+void SensorRun::Write(std::string_view text) {
+  std::unique_lock<std::mutex> hold;
+  if (deadline != nullptr) hold = deadline->HoldOutput();
+  context.out << text;
+  context.out.flush();
 }
 
 Status SensorRun::LoadLibrary(std::unique_ptr<SapLibrary>* library) {
@@ -34,8 +47,7 @@ Status SensorRun::LoadLibrary(std::unique_ptr<SapLibrary>* library) {
 }
 
 void SensorRun::Print(std::string_view line_end) {
-  context.out << writer->result().str() << line_end;
-  context.out.flush();
+  Write(writer->result().str() + std::string(line_end));
   writer->result().Clear();
 }
 
@@ -49,7 +61,7 @@ std::string SensorRun::TimeOfDay() const {
 
 void SensorRun::PrintProcessedLine() {
   if (options.console_trace)
-    context.out << "\n* " << TimeOfDay() << " SAP " << kProductName << " now processed...\n";
+    Write("\n* " + TimeOfDay() + " SAP " + kProductName + " now processed...\n");
 }
 
 CallLog SensorRun::CallLogOf(const std::string& name) const {
@@ -63,10 +75,32 @@ int RunSensor(const std::vector<std::string>& arguments, SensorContext& context)
   // Until the output mode is known, errors are PRTG documents.
   run.writer = MakeResultWriter(OutputMode::kExeXml, std::nullopt);
 
+  const Deadline::Clock::time_point start = Deadline::Clock::now();
+
   CommandLine command_line;
   if (Status read = ReadCommandLine(arguments, &command_line); !read.ok()) return run.Fail(read);
   run.options = command_line.options;
   run.second_argument = command_line.second_argument;
+
+  // From here on the run answers within its time, whatever happens.
+  const unsigned seconds = run.options.timeout_seconds;
+  Deadline deadline(
+      start + std::chrono::seconds(seconds),
+      [&run, seconds](const std::string& what, const std::string& step) {
+        // The run's own writer may be in use on the stuck thread.
+        std::unique_ptr<ResultWriter> writer = MakeResultWriter(run.mode, run.options.channel);
+        std::string message = "Error 1044: No answer from " + what + " within " +
+                              std::to_string(seconds) + " s (" + step + ") !";
+        if (run.document_open)
+          writer->FailDocument(message);
+        else
+          writer->ErrorDocument(message);
+        run.context.out << writer->result().str();
+        run.context.out.flush();
+      },
+      context.end_now);
+  run.deadline = &deadline;
+  deadline.Track(command_line.profile, "RfcOpen");
   ProfileName naming;
   if (Status named = NameProfile(context.platform, command_line.profile, run.options, &naming);
       !named.ok())

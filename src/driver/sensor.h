@@ -10,6 +10,7 @@
 
 #include "base/status.h"
 #include "driver/sensor_directory.h"
+#include "driver/worker.h"
 #include "platform/platform.h"
 #include "rfc/failure.h"
 #include "rfc/sap_system.h"
@@ -26,6 +27,11 @@ struct SensorContext {
   // Loads the library the scans go through, whose own failures are
   // reported to the sink: by default the classic librfc32.
   std::function<Status(FailureSink&, std::unique_ptr<SapLibrary>*)> load_library;
+  // Makes the worker that scans one system of a multi-system run: by
+  // default a process of this executable.
+  std::function<std::unique_ptr<SystemWorker>()> new_worker;
+  // Ends the process at once, for the deadline: by default the platform's.
+  std::function<void(int code)> end_now;
 };
 
 // Runs the sensor on `arguments` (without the program name): prints the

@@ -3,10 +3,12 @@
 #ifndef QUILLMETER_DRIVER_SENSOR_RUN_H_
 #define QUILLMETER_DRIVER_SENSOR_RUN_H_
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "base/status.h"
+#include "driver/deadline.h"
 #include "driver/sensor.h"
 #include "driver/sensor_directory.h"
 #include "driver/sensor_options.h"
@@ -31,6 +33,7 @@ class FailurePrinter : public FailureSink {
 
  private:
   SensorRun& run_;
+  bool answered_ = false;
 };
 
 struct SensorRun {
@@ -42,11 +45,20 @@ struct SensorRun {
   std::unique_ptr<ResultWriter> writer;
   std::string second_argument;  // the command line's, as given
   std::string banner;           // "* HH:MM:SS SAP Quillmeter Vers ...", taken at start
-  bool document_open = false;   // the start of a document is printed already
+  // The start of a document is printed already; the late answer reads it.
+  std::atomic<bool> document_open{false};
   FailurePrinter failure_printer;
+  Deadline* deadline = nullptr;  // none in tests that need none
+
+  // Claims the run's answer, whose exit code is `code`: false when the
+  // deadline answered already, and then nothing more may be printed.
+  bool Answer(int code);
 
   // Prints the error document of `status` and returns exit code 2.
   int Fail(const Status& status);
+
+  // Writes `text` (console trace lines) at once.
+  void Write(std::string_view text);
 
   // Loads the SAP library, reporting its failures through this run.
   Status LoadLibrary(std::unique_ptr<SapLibrary>* library);

@@ -10,13 +10,11 @@ namespace quillmeter {
 namespace {
 
 void PrintStateLines(SensorRun& run, const std::string& name, const ConnectionProfile& p) {
-  std::ostream& out = run.context.out;
   std::string time = run.TimeOfDay();
-  out << run.banner << "\n";
-  out << "* " << time << " " << name << ", " << p.host_name << ", " << p.destination << ", "
-      << p.system_number << ", " << p.client << " State=Processing\n";
-  out << "* " << time << " " << kProductName << " - "
-      << ParameterDisplay(run.options.parameter_text) << " State=Executing\n";
+  run.Write(run.banner + "\n* " + time + " " + name + ", " + p.host_name + ", " + p.destination +
+            ", " + p.system_number + ", " + p.client + " State=Processing\n* " + time + " " +
+            kProductName + " - " + ParameterDisplay(run.options.parameter_text) +
+            " State=Executing\n");
 }
 
 // "(PRD) Logging: LogWrites=1.234, WaitBusy=0, ...".
@@ -47,11 +45,17 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   std::unique_ptr<SapSystem> system = library->NewSystem(log);
   if (run.options.console_trace) PrintStateLines(run, file.name, request.open.profile);
 
+  if (run.deadline != nullptr) {
+    run.deadline->Track(request.open.profile.destination, "RfcOpen");
+    request.progress = [&run](ScanStep step) {
+      run.deadline->Step(std::string(ScanStepName(step)));
+    };
+  }
   ScanResult scan = ScanSystem(*system, request);
-  if (run.options.console_trace && !scan.console_note.empty())
-    run.context.out << scan.console_note << "\n";
+  if (run.options.console_trace && !scan.console_note.empty()) run.Write(scan.console_note + "\n");
   if (!scan.status.ok()) return run.Fail(scan.status);
   if (scan.history) {
+    if (run.deadline != nullptr) run.deadline->Step("profile rewrite");
     if (Status saved = CommitHistory(platform, file.path, *scan.history); !saved.ok())
       return run.Fail(Status::Error("Error 1016: ReWriting of Profile " + file.name + " failed !",
                                     saved.cause()));
@@ -63,10 +67,10 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   for (size_t i = 0; i < kFigures.size(); ++i)
     writer.Channel(kFigures[i].channel, std::to_string(scan.growth[i]), "");
   writer.CloseDocument();
+  if (!run.Answer(0)) return 2;
   run.Print();
   library->DiscardTrace();
   run.PrintProcessedLine();
-  run.context.out.flush();
   return 0;
 }
 

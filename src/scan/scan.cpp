@@ -28,6 +28,9 @@ std::string_view ScanStepName(ScanStep step) {
 
 ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
   ScanResult result;
+  auto begin = [&](ScanStep step) {
+    if (request.progress) request.progress(step);
+  };
   auto fail = [&](ScanStep step, Status status) {
     system.Close();
     result.step = step;
@@ -35,6 +38,7 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     return result;
   };
 
+  begin(ScanStep::kOpen);
   Status opened = system.Open(request.open, &result.console_note);
   if (!opened.ok()) {
     result.step = ScanStep::kOpen;
@@ -42,10 +46,12 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     return result;
   }
   std::string collection;
+  begin(ScanStep::kCollectionTime);
   if (Status read = system.ReadCollectionTime(&collection); !read.ok())
     return fail(ScanStep::kCollectionTime, std::move(read));
   const SampleStamp stamp = StampOfCollection(collection);
   SystemInfo info;
+  begin(ScanStep::kSystemInfo);
   if (Status read = system.ReadSystemInfo(&info); !read.ok())
     return fail(ScanStep::kSystemInfo, std::move(read));
   if (!IsMaxDb(info))
@@ -53,6 +59,7 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
                 Status::Error("Error 1018: DataBase mismatch !",
                               "the database is " + Trimmed(info.database_system)));
   std::string line;
+  begin(ScanStep::kMonitor);
   if (Status read = system.ReadMonitorLine(&line); !read.ok())
     return fail(ScanStep::kMonitor, std::move(read));
   system.Close();

@@ -4,6 +4,7 @@
 #ifndef QUILLMETER_SCAN_SCAN_H_
 #define QUILLMETER_SCAN_SCAN_H_
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ struct ScanRequest {
   OpenRequest open;
   HistoryKey history;        // whose previous sample the growth is measured against
   std::string profile_text;  // the profile as read, holding that sample
+  // Told each step as it begins, to know what a scan waits on.
+  std::function<void(ScanStep)> progress;
 };
 
 struct ScanResult {

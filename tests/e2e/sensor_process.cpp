@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -32,6 +33,18 @@ std::string SensorExecutable() { return QUILLMETER_EXE; }
 std::string SimulatedLibrary() { return SIMRFC_LIBRARY; }
 
 bool CanRunUnprivileged() { return geteuid() == 0; }
+
+int ProcessesOf(const std::string& path) {
+  int count = 0;
+  std::error_code error;
+  const fs::path wanted = fs::canonical(path, error);
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::error_code link_error;
+    fs::path exe = fs::read_symlink(entry.path() / "exe", link_error);
+    if (!link_error && exe == wanted) ++count;
+  }
+  return count;
+}
 
 Sandbox::Sandbox() {
   std::string pattern = (fs::temp_directory_path() / "quillmeter-e2e-XXXXXX").string();
@@ -127,8 +140,11 @@ Child Spawn(const std::string& executable, const std::vector<std::string>& args,
 }
 
 // Reads the child's output until it ends, and reaps it.
-SensorResult Collect(const Child& child) {
+SensorResult Collect(const Child& child, int kill_after_ms) {
   SensorResult result;
+  const auto start = std::chrono::steady_clock::now();
+  auto kill_at = kill_after_ms > 0 ? start + std::chrono::milliseconds(kill_after_ms)
+                                   : std::chrono::steady_clock::time_point::max();
   pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open_pipes = 2;
@@ -142,7 +158,15 @@ SensorResult Collect(const Child& child) {
       kill(child.pid, SIGKILL);
       break;
     }
-    int ready = poll(fds, 2, static_cast<int>(left.count()));
+    if (std::chrono::steady_clock::now() >= kill_at) {
+      kill(child.pid, SIGKILL);
+      kill_at = std::chrono::steady_clock::time_point::max();
+    }
+    if (kill_at != std::chrono::steady_clock::time_point::max())
+      left = std::min(left, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                kill_at - std::chrono::steady_clock::now()) +
+                                std::chrono::milliseconds(1));
+    int ready = poll(fds, 2, static_cast<int>(std::max<long long>(left.count(), 0)));
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) break;
     for (int i = 0; i < 2; ++i) {
@@ -158,6 +182,7 @@ SensorResult Collect(const Child& child) {
       }
     }
   }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   for (pollfd& fd : fds)
     if (fd.fd >= 0) close(fd.fd);
   int status = 0;
@@ -186,7 +211,7 @@ std::vector<SensorResult> Sandbox::RunTogether(int count, const std::vector<std:
   close(gate[0]);
   close(gate[1]);
   std::vector<SensorResult> results;
-  for (const Child& child : children) results.push_back(Collect(child));
+  for (const Child& child : children) results.push_back(Collect(child, options.kill_after_ms));
   return results;
 }
 

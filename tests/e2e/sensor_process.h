@@ -12,6 +12,7 @@ struct SensorResult {
   int exit_code = -1;  // -1 when the child was killed or did not end
   std::string out;
   std::string err;
+  double seconds = 0;  // from the start to the end of its output
 };
 
 struct RunOptions {
@@ -20,6 +21,9 @@ struct RunOptions {
   // When the tests run as root: run the child as nobody, so that file modes
   // bind it (read-only directories and the like).
   bool unprivileged = false;
+  // Kills the child with SIGKILL after this many milliseconds, as PRTG does
+  // at its timeout; 0 never.
+  int kill_after_ms = 0;
 };
 
 // A fresh temporary directory, removed with everything in it at the end.
@@ -63,6 +67,10 @@ std::string SimulatedLibrary();
 
 // True when the child would run as an unprivileged user.
 bool CanRunUnprivileged();
+
+// The processes now running the executable at `path` (a private copy, so
+// that tests running at the same time do not count).
+int ProcessesOf(const std::string& path);
 
 }  // namespace quillmeter
 

@@ -1,0 +1,62 @@
+#include "driver/deadline.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sstream>
+
+namespace quillmeter {
+namespace {
+
+using std::chrono::milliseconds;
+
+// A deadline `after` from now that records its late answer and its end.
+struct Watched {
+  explicit Watched(milliseconds after)
+      : deadline(
+            Deadline::Clock::now() + after,
+            [this](const std::string& what, const std::string& step) {
+              answer << what << " (" << step << ")";
+            },
+            [this](int code) { ended.set_value(code); }) {}
+
+  std::ostringstream answer;
+  std::promise<int> ended;
+  Deadline deadline;
+};
+
+TEST(DeadlineTest, ARunStillWaitingIsAnsweredForWithTheStepItWaitsOn) {
+  Watched w(milliseconds(50));
+  w.deadline.Track("PRD", "RfcOpen");
+  w.deadline.Step("profile rewrite");
+  std::future<int> ended = w.ended.get_future();
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(ended.get(), 2);
+  EXPECT_EQ(w.answer.str(), "PRD (profile rewrite)");
+  EXPECT_FALSE(w.deadline.Claim(0)) << "the answer is given: the run prints nothing more";
+}
+
+TEST(DeadlineTest, AnAnswerClaimedInTimeIsNotAnsweredAgain) {
+  Watched w(milliseconds(50));
+  ASSERT_TRUE(w.deadline.Claim(1));
+  EXPECT_FALSE(w.deadline.Claim(0));
+  // A run slow to end after its answer is still ended, with its own code.
+  std::future<int> ended = w.ended.get_future();
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(ended.get(), 1);
+  EXPECT_EQ(w.answer.str(), "");
+}
+
+TEST(DeadlineTest, ARunThatEndsInTimeStopsTheWatch) {
+  bool ended = false;
+  {
+    Deadline deadline(
+        Deadline::Clock::now() + std::chrono::hours(1),
+        [](const std::string&, const std::string&) {}, [&ended](int) { ended = true; });
+    ASSERT_TRUE(deadline.Claim(0));
+  }
+  EXPECT_FALSE(ended);
+}
+
+}  // namespace
+}  // namespace quillmeter
