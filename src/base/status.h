@@ -29,7 +29,17 @@ class [[nodiscard]] Status {
     return status;
   }
 
+  // An error where the other side refused the request as it was made:
+  // making it again unchanged cannot succeed and may do harm (SAP counts
+  // every refused logon against the user, up to locking it).
+  static Status Refused(std::string message, std::string cause = std::string()) {
+    Status status = Error(std::move(message), std::move(cause));
+    status.refused_ = true;
+    return status;
+  }
+
   bool ok() const { return !error_; }
+  bool IsRefused() const { return refused_; }
   const std::string& message() const { return message_; }
   const std::string& cause() const { return cause_; }
 
@@ -39,6 +49,7 @@ class [[nodiscard]] Status {
 
  private:
   bool error_ = false;
+  bool refused_ = false;
   std::string message_;
   std::string cause_;
 };

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "rfc/logon_refusal.h"
 
 namespace quillmeter {
 namespace {
@@ -101,15 +102,17 @@ void FillOptions(const OpenRequest& request, OpenRecords& r) {
 }
 
 // Why the library refused to open: its last-error message, or the key when
-// the message is empty.
-std::string LastErrorCause(RfcSession& session) {
+// the message is empty. A refused logon is marked as such, so that it is
+// not sent again.
+Status OpenFailure(RfcSession& session, const std::string& failed) {
   RFC_ERROR_INFO info;
   std::memset(&info, 0, sizeof info);
   session.rfc.RfcLastError(&info);
+  std::string key(info.key, strnlen(info.key, sizeof info.key));
   std::string message(info.message, strnlen(info.message, sizeof info.message));
-  if (message.find_first_not_of(' ') == std::string::npos)
-    message.assign(info.key, strnlen(info.key, sizeof info.key));
-  return message;
+  if (message.find_first_not_of(' ') == std::string::npos) message = key;
+  if (IsLogonRefusal(key, message)) return Status::Refused(failed, message);
+  return Status::Error(failed, message);
 }
 
 }  // namespace
@@ -122,9 +125,7 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   const ConnectionProfile& p = request.profile;
   FillOptions(request, r);
   const std::string failed = "Error 1011: RFC-Open for " + p.destination + " failed !";
-  auto opened = [&]() {
-    return session.handle != 0 ? Status::Ok() : Status::Error(failed, LastErrorCause(session));
-  };
+  auto opened = [&]() { return session.handle != 0 ? Status::Ok() : OpenFailure(session, failed); };
 
   // The destination names a file beside the sensor: a path in it could
   // reach any file on the machine.

@@ -42,6 +42,7 @@ class SapSystem {
 
   // Logs on with `request`. Fails with "Error 1011: RFC-Open for <DEST>
   // failed !", or before any logon when a profile value cannot be sent.
+  // A logon SAP refused (logon_refusal.h) fails IsRefused().
   // *console_note receives a line for the console trace when the library
   // has one to tell (which configuration the logon used), else "".
   virtual Status Open(const OpenRequest& request, std::string* console_note) = 0;
