@@ -1,8 +1,9 @@
 // The run's deadline and the multi-system run's workers under Wine: a
 // system that stops answering costs the run neither its answer nor its
 // other systems, and no quillmeter.exe outlives the run.
-#include <tlhelp32.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <thread>
