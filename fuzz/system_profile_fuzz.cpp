@@ -1,9 +1,10 @@
 // The system profile reader and, through it, the password unscrambler and
-// the history line: the input is the whole profile file.
+// the history line and the logon guard: the input is the whole profile file.
 #include <algorithm>
 #include <string>
 
 #include "fuzz_support.h"
+#include "profiles/profile_update.h"
 #include "profiles/system_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,6 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require("single and multi-system reads disagree", profile);
   if (read && single.destination != multi.destination)
     Require("single and multi-system reads found other destinations", profile);
+
+  // A guard set on any profile holds for its logon data; a lifted one is gone.
+  ProfileUpdate update;
+  update.guard_change = ProfileUpdate::Guard::kSet;
+  update.guard = {"20261208 10:15:00", LogonFingerprint(single), profile.substr(0, 300)};
+  const std::string guarded = ApplyProfileUpdate(profile, update);
+  if (read && !GuardHolds(FindLogonGuard(guarded), single))
+    Require("a guard just set does not hold", profile);
+  update.guard_change = ProfileUpdate::Guard::kLift;
+  if (FindLogonGuard(ApplyProfileUpdate(guarded, update)))
+    Require("a lifted guard is still there", profile);
 
   // The whole scan, in the PRTG sensor directory.
   FuzzRun fuzz;

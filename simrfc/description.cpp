@@ -185,13 +185,15 @@ bool ParseDescription(const std::string& text, SimSystem* system, std::string* e
       system->system_id = value;
     } else if (key == "lastcoll") {
       system->last_collection = value;
-    } else if (key == "cpulines" || key == "epoch" || key == "latency") {
+    } else if (key == "cpulines" || key == "epoch" || key == "latency" || key == "lockafter") {
       if (!ReadNumber(value, &digits, &number) || digits != value.size() || number > 1000000000000)
         fault = "a number expected";
       else if (key == "cpulines")
         system->cpu_lines = number > 1000 ? 1000 : static_cast<unsigned>(number);
       else if (key == "latency")
         system->latency_ms = number > 600000 ? 600000 : static_cast<unsigned>(number);
+      else if (key == "lockafter")
+        system->lock_after = number > 1000 ? 1000 : static_cast<unsigned>(number);
       else
         system->epoch = static_cast<std::time_t>(number);
     } else if (key == "trace") {

@@ -58,6 +58,9 @@ struct SimSystem {
   std::time_t epoch = 1704067200;  // 2024-01-01 00:00:00 UTC
   TraceStyle trace = TraceStyle::kFull;
   unsigned latency_ms = 0;  // every open, call and receive takes this long
+  // The user is locked after this many refused logons in a row (0: never),
+  // as SAP's login/fails_to_user_lock.
+  unsigned lock_after = 0;
   bool st04_given = false;
   std::vector<St04Line> st04_lines;
   std::vector<Failure> failures;

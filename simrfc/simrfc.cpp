@@ -230,8 +230,38 @@ bool IniDescribes(const std::string& destination) {
   return !any;
 }
 
+// SAP's counter of refused logons in a row, kept beside the description in
+// "<DEST>.simrfc-logons" while the system has a lockafter: the sensor is a
+// new process at every scan, as SAP's counter outlives every session.
+unsigned RefusedInARow(const std::string& destination) {
+  std::ifstream in(destination + ".simrfc-logons");
+  unsigned count = 0;
+  in >> count;
+  return count;
+}
+
+void SetRefusedInARow(const std::string& destination, unsigned count) {
+  const std::string path = destination + ".simrfc-logons";
+  if (count == 0) {
+    std::remove(path.c_str());
+    return;
+  }
+  std::ofstream(path, std::ios::trunc) << count << "\n";
+}
+
+// A refusal in the logon's language, as SAP words it: German for "D".
+void Refuse(const SimSystem* system, const std::string& operation, bool german, bool locked) {
+  const char* message =
+      locked ? (german ? "Benutzer ist gesperrt. Bitte beim Systemadministrator melden"
+                       : "User is locked. Please notify the person responsible")
+             : (german ? "Name oder Kennwort ist nicht korrekt (Anmeldung wiederholen)"
+                       : "Name or password is incorrect (repeat logon)");
+  Fail(system, operation, "RFC_ERROR_LOGON_FAILURE", message);
+}
+
 RFC_HANDLE Open(const std::string& operation, const std::string& destination,
-                const std::string& client, const std::string& user, const std::string& password) {
+                const std::string& client, const std::string& user, const std::string& password,
+                const std::string& language) {
   State& s = Sim();
   std::shared_ptr<const SimSystem> system = FindSystem(destination, operation);
   if (system == nullptr) return 0;
@@ -253,14 +283,26 @@ RFC_HANDLE Open(const std::string& operation, const std::string& destination,
          "Connect to simulated system " + destination + " failed: partner not reached");
     return 0;
   }
-  bool accepted = (!system->client || *system->client == client) &&
-                  (!system->user || Upper(*system->user) == Upper(user)) &&
-                  (!system->password || *system->password == password);
-  if (!accepted) {
-    Fail(system.get(), operation, "LOGON_FAILURE",
-         "Logon to simulated system " + destination + " refused: client, user or password wrong");
+  if (system->client && *system->client != client) {
+    // Not a refused logon: SAP counts nothing against any user.
+    Fail(system.get(), operation, "RFC_ERROR_SYSTEM_FAILURE",
+         "Client " + client + " is not available in simulated system " + destination);
     return 0;
   }
+  const bool german = Upper(language.substr(0, 1)) == "D";
+  const bool known = (!system->user || Upper(*system->user) == Upper(user)) &&
+                     (!system->password || *system->password == password);
+  const unsigned before = system->lock_after > 0 ? RefusedInARow(destination) : 0;
+  const bool locked = system->lock_after > 0 && before >= system->lock_after;
+  if (!known || locked) {
+    const unsigned count = before + 1;
+    if (system->lock_after > 0) SetRefusedInARow(destination, count);
+    Log("  logon refused (" + std::to_string(count) + " in a row)" +
+        (locked ? ", user locked" : ""));
+    Refuse(system.get(), operation, german, locked);
+    return 0;
+  }
+  if (before > 0) SetRefusedInARow(destination, 0);
   RFC_HANDLE handle = s.next_handle++;
   s.connections[handle] = Connection{system, std::string()};
   s.current = system;
@@ -542,7 +584,8 @@ RFC_HANDLE QM_RFC_CALL RfcOpen(RFC_OPTIONS* options) {
   Log(line.str());
   // The library compares user and password without their padding.
   return Open("RfcOpen", TrimRight(Text(options->destination)), TrimRight(Text(options->client)),
-              TrimRight(Text(options->user)), TrimRight(Text(options->password)));
+              TrimRight(Text(options->user)), TrimRight(Text(options->password)),
+              Text(options->language));
 }
 
 RFC_HANDLE QM_RFC_CALL RfcOpenEx(char* connect_string, RFC_ERROR_INFO_EX* error) {
@@ -559,7 +602,8 @@ RFC_HANDLE QM_RFC_CALL RfcOpenEx(char* connect_string, RFC_ERROR_INFO_EX* error)
     Fail(nullptr, "RfcOpenEx", "INI_MISSING",
          std::string(kIniFile) + " not found in the working directory");
   } else {
-    handle = Open("RfcOpenEx", keys["DEST"], keys["CLIENT"], keys["USER"], keys["PASSWD"]);
+    handle =
+        Open("RfcOpenEx", keys["DEST"], keys["CLIENT"], keys["USER"], keys["PASSWD"], keys["LANG"]);
   }
   if (handle == 0 && error != nullptr) {
     std::memset(error, 0, sizeof *error);

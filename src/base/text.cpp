@@ -47,4 +47,10 @@ std::string OneLine(std::string_view text, size_t limit) {
   return line;
 }
 
+std::string_view LineEndOf(std::string_view contents) {
+  size_t end = contents.find('\n');
+  if (end != std::string_view::npos && end > 0 && contents[end - 1] == '\r') return "\r\n";
+  return "\n";
+}
+
 }  // namespace quillmeter

@@ -15,6 +15,10 @@ std::string UpperCase(std::string_view text);
 // "\r"; the line ends are removed. A last line without an end counts.
 std::vector<std::string> SplitLines(std::string_view contents);
 
+// The line end `contents` uses, after its first line: "\r\n" for a file
+// edited on Windows, else "\n".
+std::string_view LineEndOf(std::string_view contents);
+
 // `text` as one line of at most `limit` bytes: line ends and other control
 // characters become blanks, runs of blanks one, no blank at either end. A
 // UTF-8 character is never cut in half.

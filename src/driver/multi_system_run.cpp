@@ -13,7 +13,8 @@
 #include "driver/worker.h"
 #include "output/xml_text.h"
 #include "profiles/global_listing.h"
-#include "profiles/history.h"
+#include "profiles/logon_guard.h"
+#include "profiles/profile_update.h"
 #include "profiles/system_profile.h"
 #include "scan/scan.h"
 
@@ -26,6 +27,9 @@ struct System {
   std::string path;
   bool missing = false;
   bool valid = false;
+  // Its logon data were refused before: it is not logged on again.
+  bool guarded = false;
+  bool has_guard_line = false;
   ConnectionProfile profile;
 };
 
@@ -241,6 +245,10 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     }
     system.profile = job.request.open.profile;
     if (!system.valid) continue;
+    std::optional<LogonGuard> guard = FindLogonGuard(job.request.profile_text);
+    system.has_guard_line = guard.has_value();
+    system.guarded = GuardHolds(guard, system.profile);
+    if (system.guarded) continue;
     if (run.options.call_log) job.call_log = system.name + ".log";
     pool.Add(systems.size() - 1, std::move(job));
   }
@@ -280,8 +288,8 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       state_line = "* " + run.TimeOfDay() + " " + system.name + ", " + profile.display_host + ", " +
                    profile.destination + ", " + profile.system_number + ", " + profile.client;
 
-    const char* state = "Rfc Failure";
-    if (system.valid) {
+    const char* state = system.guarded ? "Logon Refused" : "Rfc Failure";
+    if (system.valid && !system.guarded) {
       if (!pool.WaitFor(i, stop_at)) pool.StopAll();
       WorkerOutcome outcome = pool.Take(i);
       if (outcome.end == WorkerOutcome::End::kStopped) state = "Timeout";
@@ -298,16 +306,29 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
             pool.StopAll();
             return EndRun(run, scan, system.name);
           case ScanStep::kOpen:
+            if (scan.status.IsRefused()) {
+              ProfileUpdate update;
+              update.guard_change = ProfileUpdate::Guard::kSet;
+              update.guard = run.GuardOf(profile, scan.status);
+              (void)CommitProfileUpdate(platform, system.path, update);
+              state = "Logon Refused";
+            }
+            break;
           case ScanStep::kMonitor: break;
-          case ScanStep::kDone:
+          case ScanStep::kDone: {
             // Workers measure; the profiles are written here, in list order.
-            if (scan.history) scan.history->key = history;
-            if (!scan.history || CommitHistory(platform, system.path, *scan.history).ok()) {
+            ProfileUpdate update;
+            update.history = scan.history;
+            if (update.history) update.history->key = history;
+            if (system.has_guard_line) update.guard_change = ProfileUpdate::Guard::kLift;
+            if ((!update.history && !system.has_guard_line) ||
+                CommitProfileUpdate(platform, system.path, update).ok()) {
               writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
               run.Print();
               state = "Processed";
             }
             break;
+          }
         }
       }
     }

@@ -13,6 +13,7 @@
 #include "driver/sensor_directory.h"
 #include "driver/sensor_options.h"
 #include "output/result_writer.h"
+#include "profiles/logon_guard.h"
 #include "rfc/call_log.h"
 
 namespace quillmeter {
@@ -68,6 +69,9 @@ struct SensorRun {
 
   // The local time of day, HH:MM:SS.
   std::string TimeOfDay() const;
+
+  // The guard that remembers the logon `refusal` of `profile` from now on.
+  LogonGuard GuardOf(const ConnectionProfile& profile, const Status& refusal) const;
 
   // The "now processed" line that ends a run with the console trace on.
   void PrintProcessedLine();

@@ -2,7 +2,8 @@
 #include "base/product.h"
 #include "driver/sensor_run.h"
 #include "output/formatting.h"
-#include "profiles/history.h"
+#include "profiles/logon_guard.h"
+#include "profiles/profile_update.h"
 #include "profiles/system_profile.h"
 #include "scan/scan.h"
 
@@ -35,8 +36,13 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   request.open.profile_name = file.name;
   request.open.overrides = {run.options.host, run.options.system_number};
   request.profile_text = file.contents;
+  const ConnectionProfile& profile = request.open.profile;
   if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile); !read.ok())
     return run.Fail(read);
+  // SAP locks a user after a few refused logons: the same data are never
+  // sent again, however often PRTG asks.
+  if (std::optional<LogonGuard> guard = FindLogonGuard(file.contents); GuardHolds(guard, profile))
+    return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name)));
   std::unique_ptr<SapLibrary> library;
   if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
 
@@ -53,17 +59,31 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   }
   ScanResult scan = ScanSystem(*system, request);
   if (run.options.console_trace && !scan.console_note.empty()) run.Write(scan.console_note + "\n");
-  if (!scan.status.ok()) return run.Fail(scan.status);
-  if (scan.history) {
+  const std::string rewrite_failed = "Error 1016: ReWriting of Profile " + file.name + " failed !";
+  if (scan.status.IsRefused()) {
+    ProfileUpdate update;
+    update.guard_change = ProfileUpdate::Guard::kSet;
+    update.guard = run.GuardOf(profile, scan.status);
     if (run.deadline != nullptr) run.deadline->Step("profile rewrite");
-    if (Status saved = CommitHistory(platform, file.path, *scan.history); !saved.ok())
-      return run.Fail(Status::Error("Error 1016: ReWriting of Profile " + file.name + " failed !",
-                                    saved.cause()));
+    if (Status saved = CommitProfileUpdate(platform, file.path, update); !saved.ok())
+      return run.Fail(Status::Error(
+          rewrite_failed, saved.cause() + "; the logon was refused: " + update.guard.message));
+    return run.Fail(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name)));
+  }
+  if (!scan.status.ok()) return run.Fail(scan.status);
+  // A logon that succeeds lifts a guard whose logon data have changed.
+  ProfileUpdate update;
+  update.history = scan.history;
+  update.guard_change = ProfileUpdate::Guard::kLift;
+  if (update.history || FindLogonGuard(file.contents)) {
+    if (run.deadline != nullptr) run.deadline->Step("profile rewrite");
+    if (Status saved = CommitProfileUpdate(platform, file.path, update); !saved.ok())
+      return run.Fail(Status::Error(rewrite_failed, saved.cause()));
   }
 
   ResultWriter& writer = *run.writer;
   writer.OpenDocument();
-  writer.Summary(Summary(request.open.profile.destination, scan.growth));
+  writer.Summary(Summary(profile.destination, scan.growth));
   for (size_t i = 0; i < kFigures.size(); ++i)
     writer.Channel(kFigures[i].channel, std::to_string(scan.growth[i]), "");
   writer.CloseDocument();

@@ -1,6 +1,7 @@
 // Whole single-system runs in this process, over the fake SAP library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "driver/sensor.h"
@@ -155,6 +156,38 @@ TEST_F(SingleSystemRunTest, EveryOutputModeGetsSummaryAndChannels) {
     EXPECT_EQ(Run({c.marker ? "/work/PRD" : "PRD", c.parameters}), 0) << c.parameters;
     EXPECT_EQ(out.str(), c.out) << (c.marker ? c.marker : "EXEXML") << " " << c.parameters;
   }
+}
+
+TEST_F(SingleSystemRunTest, ARefusedLogonIsSentOnceUntilTheLogonDataChange) {
+  System().FailOpen(Status::Refused("Error 1011: RFC-Open for PRD failed !", "User is locked"));
+  const std::string refused =
+      "Error 1045: Logon to PRD as MONITOR refused on 20261207 10:11:12 - User is locked - not "
+      "tried again until User or Password in Profile PRD.P00 change !";
+  // A guard that cannot be written cannot keep the next scan away: the
+  // administrator must hear of both.
+  platform.fail_next_replace = true;
+  EXPECT_EQ(Run({"PRD"}), 2);
+  EXPECT_EQ(out.str(), ErrorDocument("Error 1016: ReWriting of Profile PRD.P00 failed ! - "
+                                     "Read-only file system; the logon was refused: User is "
+                                     "locked"));
+  EXPECT_EQ(platform.files[kPath], ProfileText());
+
+  for (int scan = 0; scan < 3; ++scan) {
+    EXPECT_EQ(Run({"PRD"}), 2);
+    EXPECT_EQ(out.str(), ErrorDocument(refused)) << scan;
+  }
+  EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "Open PRD"), 2);
+  const std::string guard = platform.files[kPath].substr(ProfileText().size());
+  EXPECT_EQ(guard.substr(0, 35), "# Alb Date=20261207 10:11:12 Logon=");
+  EXPECT_EQ(guard.substr(guard.size() - 16), " User is locked\n");
+
+  // Another user: the guard does not hold for it, and its logon lifts it.
+  ProfileFields other;
+  other.user = "monitor2";
+  platform.files[kPath] = ProfileText(other) + guard;
+  System() = FakeSystemSetup();
+  EXPECT_EQ(Run({"PRD"}), 0) << out.str();
+  EXPECT_EQ(platform.files[kPath].find("# Alb "), std::string::npos) << platform.files[kPath];
 }
 
 TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {

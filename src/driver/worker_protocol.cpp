@@ -178,6 +178,7 @@ std::string EncodeReport(const WorkerReport& report) {
   const ScanResult& scan = report.scan;
   fields["step"] = std::to_string(static_cast<int>(scan.step));
   fields["ok"] = scan.status.ok() ? "1" : "0";
+  if (scan.status.IsRefused()) fields["refused"] = "1";
   fields["message"] = scan.status.message();
   fields["cause"] = scan.status.cause();
   fields["note"] = scan.console_note;
@@ -212,7 +213,10 @@ bool DecodeReport(std::string_view text, WorkerReport* report) {
   scan.step = static_cast<ScanStep>(step);
   const bool ok = Get(fields, "ok") == "1";
   if (ok != (scan.step == ScanStep::kDone)) return false;
-  if (!ok) scan.status = Status::Error(Get(fields, "message"), Get(fields, "cause"));
+  if (!ok && Get(fields, "refused") == "1")
+    scan.status = Status::Refused(Get(fields, "message"), Get(fields, "cause"));
+  else if (!ok)
+    scan.status = Status::Error(Get(fields, "message"), Get(fields, "cause"));
   scan.console_note = Get(fields, "note");
   for (size_t i = 0; i < scan.growth.size(); ++i)
     if (!Number(fields, "growth" + std::to_string(i), &scan.growth[i])) return false;

@@ -48,6 +48,14 @@ TEST(WorkerProtocolTest, AReportComesThroughWhateverSurroundsIt) {
   EXPECT_EQ(back.scan.step, ScanStep::kDatabaseCheck);
   EXPECT_EQ(back.scan.status.cause(), "the database is X");
   EXPECT_FALSE(back.scan.history);
+  EXPECT_FALSE(back.scan.status.IsRefused());
+
+  // The run must know a refused logon, not to send it again.
+  report.scan.step = ScanStep::kOpen;
+  report.scan.status = Status::Refused("Error 1011: RFC-Open for PRD failed !", "User is locked");
+  ASSERT_TRUE(DecodeReport(EncodeReport(report), &back));
+  EXPECT_TRUE(back.scan.status.IsRefused());
+  EXPECT_EQ(back.scan.status.cause(), "User is locked");
 
   WorkerReport failed;
   failed.library_failed = true;

@@ -10,13 +10,6 @@ constexpr std::string_view kPreviousTag = "# Alx ";
 constexpr std::string_view kSensorTag = "# Alm ";
 constexpr size_t kDateLength = 8;
 
-// A profile edited on Windows keeps its line ends.
-std::string_view LineEndOf(std::string_view contents) {
-  size_t end = contents.find('\n');
-  if (end != std::string_view::npos && end > 0 && contents[end - 1] == '\r') return "\r\n";
-  return "\n";
-}
-
 }  // namespace
 
 std::string HistoryPrefix(const HistoryKey& key) {
@@ -97,14 +90,6 @@ std::string ApplyHistory(std::string_view contents, const HistoryUpdate& update)
   }
   if (!written) append(update.line);
   return rewritten;
-}
-
-Status CommitHistory(Platform& platform, const std::string& path, const HistoryUpdate& update) {
-  // The remote calls take a while, and several sensors keep history in one
-  // profile: the older copy must never replace what the file holds now.
-  std::string contents;
-  if (Status read = platform.ReadFile(path, &contents); !read.ok()) return read;
-  return platform.AtomicReplace(path, ApplyHistory(contents, update));
 }
 
 }  // namespace quillmeter

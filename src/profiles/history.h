@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/status.h"
-#include "platform/platform.h"
 #include "profiles/figures.h"
 
 namespace quillmeter {
@@ -67,11 +65,6 @@ std::optional<HistoryUpdate> NextHistory(const HistoryKey& key, const PreviousSa
 // then the replaced one as "# Alx". Multi-system: the sensor's line is
 // replaced where it stands, or added at the end. Every other line stays.
 std::string ApplyHistory(std::string_view contents, const HistoryUpdate& update);
-
-// Applies `update` to the profile at `path` as it stands now, so that what
-// another scan wrote meanwhile survives, and replaces it atomically. Fails,
-// leaving the profile alone, when it cannot be read or replaced.
-Status CommitHistory(Platform& platform, const std::string& path, const HistoryUpdate& update);
 
 }  // namespace quillmeter
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "platform/fake_platform.h"
 
 namespace quillmeter {
 namespace {
@@ -148,38 +147,6 @@ TEST(HistoryTest, EachMultiSystemSensorKeepsItsOwnLineWhereItStands) {
 TEST(HistoryTest, ALineBreakInASensorNameCannotSplitTheLine) {
   Scan scan = ScanProfile(kProfile, HistoryKey{"Tess\narin\r"}, {1, 2, 3, 4});
   EXPECT_EQ(scan.rewritten, kProfile + Alm("Tess?arin?", "20261207 10:11:12", {1, 2, 3, 4}));
-}
-
-class CommitHistoryTest : public ::testing::Test {
- protected:
-  FakePlatform platform;
-  const std::string path = "/prtg/PRD.P00";
-};
-
-TEST_F(CommitHistoryTest, BuildsOnTheProfileAsItStandsNow) {
-  platform.files[path] = kProfile;
-  PreviousSample previous = FindPreviousSample(SplitLines(kProfile), kSensor, kNow.date);
-  std::optional<HistoryUpdate> update = NextHistory(kSensor, previous, kNow, {150, 5, 7, 1});
-  // Another sensor rewrote the profile after this scan read it.
-  const std::string other = Alm("Tessarin.Prf/WaitBusy", "20261207 09:00:00", {1, 2, 3, 4});
-  platform.files[path] = kProfile + other;
-  ASSERT_TRUE(CommitHistory(platform, path, *update).ok());
-  EXPECT_EQ(platform.files[path],
-            kProfile + other + Alm(kSensor.sensor, "20261207 10:11:12", {150, 5, 7, 1}));
-}
-
-TEST_F(CommitHistoryTest, AProfileThatCannotBeReadOrReplacedStaysAsItWas) {
-  HistoryUpdate update{kSingle, Line("# Alg ", "20261207 10:11:12", {1, 1, 1, 1}), ""};
-  Status gone = CommitHistory(platform, path, update);
-  EXPECT_FALSE(gone.ok());
-  EXPECT_TRUE(platform.replaces.empty()) << "an older copy must not replace the file";
-
-  platform.files[path] = kProfile;
-  platform.fail_next_replace = true;
-  Status refused = CommitHistory(platform, path, update);
-  EXPECT_FALSE(refused.ok());
-  EXPECT_EQ(refused.cause(), "Read-only file system");
-  EXPECT_EQ(platform.files[path], kProfile);
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ PasswordFault ParseLine(const std::string& line, ConnectionProfile& profile,
     // Taken unchanged: trailing blanks belong to the value.
     std::string value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
     std::string& field = profile.*rule.field;
+    if (rule.field == &ConnectionProfile::password) profile.stored_password = value;
     if (rule.field == &ConnectionProfile::user) {
       field = UpperCase(value);
     } else if (rule.field == &ConnectionProfile::host_name) {

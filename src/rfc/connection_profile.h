@@ -12,6 +12,9 @@ struct ConnectionProfile {
   std::string client;
   std::string user;      // upper case
   std::string password;  // plain, after unscrambling
+  // As the profile stores it: what tells one logon's data from another's
+  // without the plain password.
+  std::string stored_password;
   std::string language;
   std::string mode;
   std::string host_name;

@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "profiles/password.h"
+#include "profiles/profile_update.h"
 
 namespace quillmeter {
 namespace {
@@ -240,8 +241,11 @@ int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std:
     err << "quillmeter-password: cannot read the profile: " << read.Text() << "\n";
     return 1;
   }
-  if (Status replaced = platform.AtomicReplace(path, ReplacePasswordLines(contents, stored));
-      !replaced.ok()) {
+  // New logon data lift the logon guard; the line goes with them.
+  ProfileUpdate lift;
+  lift.guard_change = ProfileUpdate::Guard::kLift;
+  std::string rewritten = ApplyProfileUpdate(ReplacePasswordLines(contents, stored), lift);
+  if (Status replaced = platform.AtomicReplace(path, rewritten); !replaced.ok()) {
     err << "quillmeter-password: cannot rewrite the profile, it is unchanged: " << replaced.Text()
         << "\n";
     return 1;

@@ -202,6 +202,19 @@ TEST_F(PasswordToolTest, ProfileRewriteKeepsEveryOtherByte) {
   }
 }
 
+TEST_F(PasswordToolTest, ANewPasswordLiftsTheLogonGuard) {
+  const std::string history = "# Alg Date=20261207 10:11:12 Writes=1\n";
+  platform.files["/p/prd.P00"] =
+      std::string(kProfileHead) + "Password...:             " + std::string(24, 'O') + "\n" +
+      kProfileTail + "# Alb Date=20261208 10:15:00 Logon=0123456789abcdef User is locked\n" +
+      history;
+  ASSERT_EQ(Run("Secret12\n", {"/p/prd.P00"}), 0) << err.str();
+  const std::string& after = platform.files["/p/prd.P00"];
+  EXPECT_EQ(after.find("# Alb "), std::string::npos) << after;
+  EXPECT_NE(after.find(std::string(kProfileTail) + history), std::string::npos) << after;
+  EXPECT_EQ(ReadBack(after), "Secret12");
+}
+
 TEST_F(PasswordToolTest, MissingPasswordLineIsAddedInTheFileStyle) {
   const struct {
     std::string before;

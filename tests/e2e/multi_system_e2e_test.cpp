@@ -248,5 +248,33 @@ TEST_F(MultiSystemE2eTest, WorkersThatOpenAtOnceEachReadTheirOwnDestination) {
   }
 }
 
+TEST_F(MultiSystemE2eTest, SystemsThatRefuseTheSharedUserAreLoggedOnOnceAcrossTenRuns) {
+  // One RFC user on all three; its password changed on QAS and DEV only.
+  for (const char* sid : {"QAS", "DEV"}) {
+    ProfileFields changed;
+    changed.destination = sid;
+    changed.password = "Changed99";
+    WriteSystem(changed, "lockafter 3\n");
+  }
+  ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
+  for (int run = 0; run < 10; ++run) {
+    SensorResult r = RunSensor({"x", "Item=LogWrites", "@"});
+    EXPECT_EQ(r.exit_code, 0) << run;
+    EXPECT_NE(r.out.find("<Text>(***) LogWrites: NoSystems=3, Processed=1, Failed=2 - QAS.P00: "
+                         "Logon Refused, DEV.P00: Logon Refused</Text>"),
+              std::string::npos)
+        << run << r.out;
+    EXPECT_NE(r.out.find("DEV, 02, 100 State=Logon Refused\n"), std::string::npos) << r.out;
+  }
+  const std::string calls = LibraryCalls();
+  EXPECT_EQ(Count(calls, "RfcOpen destination=[PRD]"), 10u);
+  EXPECT_EQ(Count(calls, "RfcOpen destination=[QAS]"), 1u) << calls;
+  EXPECT_EQ(Count(calls, "RfcOpen destination=[DEV]"), 1u) << calls;
+  EXPECT_EQ(Count(calls, "logon refused (1 in a row)"), 2u) << calls;
+  for (const char* sid : {"QAS", "DEV"})
+    EXPECT_NE(box.ReadFile(std::string(sid) + ".P00").find("# Alb Date="), std::string::npos);
+  EXPECT_EQ(box.ReadFile("PRD.P00").find("# Alb "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quillmeter

@@ -132,20 +132,6 @@ TEST_F(RfcE2eTest, WithoutConsoleTraceNothingStandsBeforeTheDocument) {
   EXPECT_EQ(box.ReadFile("SapRfc.ini"), "DEST=PRD\n");
 }
 
-TEST_F(RfcE2eTest, RefusedLogonIsError1011WithTraceFile) {
-  ProfileFields fields;
-  fields.password = "Wrong123";
-  WriteProfile("PRD", fields);
-  SensorResult r = RunSensor({"PRD", "@"});
-  EXPECT_EQ(r.exit_code, 2);
-  EXPECT_EQ(r.out.substr(r.out.find("<Prtg>")),
-            ErrorDocument("Error 1011: RFC-Open for PRD failed ! - Logon to simulated system PRD "
-                          "refused: client, user or password wrong"));
-  EXPECT_NE(box.ReadFile("Dev_Rfc.Trc").find("**** ERROR"), std::string::npos);
-  EXPECT_NE(box.ReadFile("Dev_Rfc.Trc").find("ERROR       LOGON_FAILURE\n"), std::string::npos)
-      << box.ReadFile("Dev_Rfc.Trc");
-}
-
 TEST_F(RfcE2eTest, OpenFailuresAreError1011) {
   const struct {
     const char* name;
@@ -157,7 +143,8 @@ TEST_F(RfcE2eTest, OpenFailuresAreError1011) {
        "This librfc32 is Quillmeter's simulated library and knows no destination PRD"},
       {"refused open", "fail open\n", "partner not reached",
        "Connect to simulated system PRD failed: partner not reached</Text>"},
-      {"wrong client", "client 200\n", "LOGON_FAILURE", "Logon to simulated system PRD refused"},
+      {"wrong client", "client 200\n", "RFC_ERROR_SYSTEM_FAILURE",
+       "Client 100 is not available in simulated system PRD"},
       {"faulty description", "colour blue\n", "PRD.simrfc line 1: unknown key colour",
        "PRD.simrfc line 1: unknown key colour</Text>"},
   };

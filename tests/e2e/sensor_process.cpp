@@ -104,7 +104,8 @@ struct Child {
 // Forks and executes `executable` in `workdir`. The child first waits
 // until the gate pipe's write end is closed everywhere.
 Child Spawn(const std::string& executable, const std::vector<std::string>& args,
-            const std::string& workdir, bool unprivileged, const int gate[2]) {
+            const std::string& workdir, bool unprivileged, const std::string& input_file,
+            const int gate[2]) {
   std::vector<char*> argv;
   std::vector<std::string> copies = args;
   std::string program = executable;
@@ -120,9 +121,9 @@ Child Spawn(const std::string& executable, const std::vector<std::string>& args,
   if (child == 0) {
     dup2(out_pipe[1], STDOUT_FILENO);
     dup2(err_pipe[1], STDERR_FILENO);
-    int null = open("/dev/null", O_RDONLY);
-    if (null >= 0) dup2(null, STDIN_FILENO);
     if (chdir(workdir.c_str()) != 0) _exit(126);
+    int input = open(input_file.empty() ? "/dev/null" : input_file.c_str(), O_RDONLY);
+    if (input >= 0) dup2(input, STDIN_FILENO);
     if (unprivileged && CanRunUnprivileged()) {
       if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
     }
@@ -206,7 +207,8 @@ std::vector<SensorResult> Sandbox::RunTogether(int count, const std::vector<std:
   if (pipe2(gate, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   std::vector<Child> children;
   for (int i = 0; i < count; ++i)
-    children.push_back(Spawn(executable, args, workdir, options.unprivileged, gate));
+    children.push_back(
+        Spawn(executable, args, workdir, options.unprivileged, options.input_file, gate));
   // Every child is waiting at the gate: opening it starts them together.
   close(gate[0]);
   close(gate[1]);

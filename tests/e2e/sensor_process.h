@@ -24,6 +24,9 @@ struct RunOptions {
   // Kills the child with SIGKILL after this many milliseconds, as PRTG does
   // at its timeout; 0 never.
   int kill_after_ms = 0;
+  // A file of the working directory that is the child's standard input;
+  // "" for /dev/null.
+  std::string input_file;
 };
 
 // A fresh temporary directory, removed with everything in it at the end.

@@ -127,8 +127,7 @@ TEST_F(SimulatedLibraryTest, UnknownDestinationSaysWhatTheLibraryIs) {
 TEST_F(SimulatedLibraryTest, RefusedLogonLeavesAScannableTrace) {
   profile().password = "Wrong";
   EXPECT_EQ(Open(), 0u);
-  EXPECT_EQ(TraceHint(SystemPlatform()),
-            " - Logon to simulated system PRD refused: client, user or password wrong");
+  EXPECT_EQ(TraceHint(SystemPlatform()), " - Name or password is incorrect (repeat logon)");
 }
 
 TEST_F(SimulatedLibraryTest, AnswersSystemInfoInTheRfcsiLayout) {

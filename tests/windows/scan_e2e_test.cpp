@@ -1,6 +1,8 @@
 // Whole scans of the Windows sensor under Wine, installed as on a probe in
 // PRTG's sensor folder with the simulated librfc32.dll beside it. The
 // documents are the ones the sensor writes on every platform.
+#include <regex>
+
 #include "windows_fixture.h"
 
 namespace quillmeter {
@@ -105,11 +107,26 @@ TEST_F(WindowsScanTest, LibraryAbortEndsWithExitCodeOne) {
                           "broken - internal status: RfcCall ADA_ST04"));
 }
 
-TEST_F(WindowsScanTest, RefusedLogonIsError1011) {
-  SensorOutput output = Scan("client 100\nuser MONITOR\npassword Other\n");
-  EXPECT_EQ(output.out, ErrorDocument("Error 1011: RFC-Open for PRD failed ! - Logon to simulated "
-                                      "system PRD refused: client, user or password wrong"));
-  EXPECT_EQ(output.exit_code, 2);
+TEST_F(WindowsScanTest, ARefusedLogonIsSentOnceAndRememberedInTheProfile) {
+  Write(kWork + "SimRfc.log", "");
+  const std::string masked =
+      "<Prtg>\n<Error>1</Error>\n<Text>Error 1045: Logon to PRD as MONITOR refused on "
+      "YYYYMMDD hh:mm:ss - Name or password is incorrect (repeat logon) - not tried again until "
+      "User or Password in Profile PRD.P00 change !</Text>\n</Prtg>\n";
+  for (int scan = 0; scan < 2; ++scan) {
+    SensorOutput output = Scan("client 100\nuser MONITOR\npassword Other\n");
+    EXPECT_EQ(std::regex_replace(output.out, std::regex("\\d{8} \\d\\d:\\d\\d:\\d\\d"),
+                                 "YYYYMMDD hh:mm:ss"),
+              masked);
+    EXPECT_EQ(output.exit_code, 2);
+  }
+  const std::string log = Read(kWork + "SimRfc.log");
+  EXPECT_EQ(log.find("logon refused"), log.rfind("logon refused")) << log;
+  // The guard line takes the profile's Windows line ends.
+  const std::string profile = Read(kSensorDir + "PRD.P00");
+  EXPECT_EQ(profile.substr(0, ScanProfile().size()), ScanProfile());
+  EXPECT_EQ(profile.substr(ScanProfile().size(), 11), "# Alb Date=");
+  EXPECT_EQ(profile.substr(profile.size() - 2), "\r\n");
 }
 
 TEST_F(WindowsScanTest, WithoutTheLibraryTheDocumentNamesIt) {
