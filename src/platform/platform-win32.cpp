@@ -15,23 +15,15 @@
 #include <vector>
 
 #include "platform/backoff.h"
+#include "platform/error-win32.h"
 #include "platform/platform.h"
 
 namespace quillmeter {
 namespace {
 
-std::string ErrorText(DWORD code) {
-  char buffer[512] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, sizeof buffer, nullptr);
-  while (n > 0 && (buffer[n - 1] == '\n' || buffer[n - 1] == '\r' || buffer[n - 1] == '.'))
-    buffer[--n] = '\0';
-  return n > 0 ? std::string(buffer, n) : "error " + std::to_string(code);
-}
-
 // The failure of `what` on `path`, with the system's text for `code`.
 Status SystemError(const std::string& what, const std::string& path, DWORD code) {
-  return Status::Error(what + " " + path, ErrorText(code));
+  return Status::Error(what + " " + path, WindowsErrorText(code));
 }
 
 // The failure of `what` on `path`, with the system's text for the last error.

@@ -6,21 +6,15 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/error-win32.h"
 #include "platform/process.h"
 
 namespace quillmeter {
 namespace {
 
-std::string ErrorText(DWORD code) {
-  char buffer[512] = {0};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, sizeof buffer, nullptr);
-  while (n > 0 && (buffer[n - 1] == '\n' || buffer[n - 1] == '\r' || buffer[n - 1] == '.'))
-    buffer[--n] = '\0';
-  return n > 0 ? std::string(buffer, n) : "error " + std::to_string(code);
+Status LastError(const std::string& what) {
+  return Status::Error(what, WindowsErrorText(GetLastError()));
 }
-
-Status LastError(const std::string& what) { return Status::Error(what, ErrorText(GetLastError())); }
 
 // The job of this process's workers; its handle is never closed, so the
 // system closes it, and kills the workers, when this process ends.
