@@ -43,7 +43,8 @@ size_t Utf8Length(std::string_view text, size_t i) {
   return length;
 }
 
-// Lines without their ends ("\n", "\r\n" or a lone "\r"); no history lines.
+// Lines without their ends ("\n", "\r\n" or a lone "\r"); no history or
+// logon guard lines, which the sensor keeps itself.
 std::vector<std::string> KeptLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -51,7 +52,8 @@ std::vector<std::string> KeptLines(std::string_view text) {
     size_t end = start;
     while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
     std::string line(text.substr(start, end - start));
-    if (!StartsWith(line, "# Alg ") && !StartsWith(line, "# Alx ") && !StartsWith(line, "# Alm "))
+    if (!StartsWith(line, "# Alg ") && !StartsWith(line, "# Alx ") && !StartsWith(line, "# Alm ") &&
+        !StartsWith(line, "# Alb "))
       lines.push_back(line);
     if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
       ++end;

@@ -25,8 +25,8 @@ std::string_view DocumentPart(std::string_view out);
 std::string TracedDocumentFault(std::string_view out);
 
 // Empty when `rewritten` holds every line of `original` other than history
-// lines ("# Alg ", "# Alx ", "# Alm "), whole and in order, whatever the
-// line ends; otherwise says what was lost.
+// lines ("# Alg ", "# Alx ", "# Alm ") and the logon guard's ("# Alb "),
+// whole and in order, whatever the line ends; otherwise says what was lost.
 std::string RewriteFault(std::string_view original, std::string_view rewritten);
 
 // `text` with bytes outside printable ASCII written as \xNN, cut at `limit`.
