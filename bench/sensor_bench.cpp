@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/worker_protocol.h"
 #include "profiles/profile_text.h"
+#include "profiles/system_profile.h"
 
 namespace {
 
@@ -47,7 +49,7 @@ double Milliseconds(const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3;
 // Runs `argv` in `dir` with standard output going to `out` (discarded by
 // default); the run must end with exit code 0.
 Sample RunOnce(const std::vector<std::string>& argv, const std::string& dir,
-               const std::string& out = "/dev/null") {
+               const std::string& out = "/dev/null", const std::string& in = "/dev/null") {
   std::vector<char*> args;
   std::vector<std::string> copies = argv;
   for (std::string& arg : copies) args.push_back(arg.data());
@@ -58,6 +60,8 @@ Sample RunOnce(const std::vector<std::string>& argv, const std::string& dir,
   if (child == 0) {
     int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(fd, STDOUT_FILENO);
+    int input = open(in.c_str(), O_RDONLY);
+    if (input >= 0) dup2(input, STDIN_FILENO);
     if (chdir(dir.c_str()) != 0) _exit(126);
     execv(args[0], args.data());
     _exit(127);
@@ -316,6 +320,44 @@ int main(int argc, char** argv) {
         if (*jobs == '\0') wall_default = m[0].wall_ms;
         if (std::string(jobs) == "JOBS=8") wall_jobs8 = m[0].wall_ms;
       }
+    }
+  }
+  // One worker alone, as the run starts it: its job on standard input.
+  {
+    fs::path dir = root / "workers0";
+    quillmeter::WorkerJob job;
+    job.request.open.profile_name = SystemName(0);
+    job.request.profile_text = ReadFile(dir / SystemName(0));
+    if (!quillmeter::ReadSystemProfile(job.request.profile_text, SystemName(0),
+                                       &job.request.open.profile)
+             .ok())
+      Fail("the benchmark's profile does not read");
+    const fs::path job_file = root / "worker.job";
+    WriteFile(job_file, quillmeter::EncodeJob(job));
+    std::vector<Summary> m = Measure({[&] {
+                                       return RunOnce({sensor, quillmeter::kWorkerEntry},
+                                                      dir.string(), "/dev/null", job_file.string());
+                                     }},
+                                     std::max(5, std::min(runs, 21)));
+    std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB\n", "one worker alone", "-", m[0].wall_ms,
+                m[0].cpu_ms, m[0].cpu_ms, m[0].max_rss_kb);
+  }
+  // The Windows executable under Wine, at 0 ms a call, when the caller names
+  // its build (bench/run.sh does when there is one). The wineserver is
+  // started first and its own time is not the sensor's: CPU counts the
+  // sensor's processes only.
+  if (const char* windows = std::getenv("QUILLMETER_BENCH_WINE"); windows && *windows) {
+    const std::string exe = (fs::path(windows) / "quillmeter.exe").string();
+    fs::path dir = root / "workers0";
+    if (std::system("wineserver -p >/dev/null 2>&1") != 0) Fail("wineserver does not start");
+    for (const char* jobs : {"JOBS=1", "", "JOBS=8"}) {
+      std::vector<std::string> args = {"/usr/bin/wine", exe, "global", "BENCH",
+                                       std::string("@ ") + jobs};
+      Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
+      std::vector<Summary> m = Measure({[&] { return RunOnce(args, dir.string()); }}, 5);
+      std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB\n", "Wine, 0 ms a call",
+                  *jobs ? jobs + 5 : "4", m[0].wall_ms, m[0].cpu_ms, m[0].cpu_ms / kSystems,
+                  m[0].max_rss_kb);
     }
   }
   std::printf("peak RSS: the largest of the run's processes, parent or worker.\n");
