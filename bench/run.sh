@@ -9,6 +9,13 @@ cmake --build --preset bench >/dev/null
 # With a Windows build and Wine, the 0 ms row of the workers' table runs
 # under Wine too.
 if [ -x build/windows/quillmeter.exe ] && command -v wine >/dev/null; then
-  export QUILLMETER_BENCH_WINE=$PWD/build/windows WINEDEBUG=-all
+  export QUILLMETER_WINEPREFIX=$PWD/build/bench/wine-prefix
+  bash cmake/wine-run.sh --prefix >/dev/null
+  unset DISPLAY WAYLAND_DISPLAY
+  export WINEPREFIX=$QUILLMETER_WINEPREFIX WINEDEBUG=-all WINEARCH=win64
+  export WINEDLLOVERRIDES="mscoree,mshtml=" QUILLMETER_BENCH_WINE=$PWD/build/windows
 fi
-build/bench/quillmeter_bench build/bench "$@"
+status=0
+build/bench/quillmeter_bench build/bench "$@" || status=$?
+if [ -n "${QUILLMETER_BENCH_WINE:-}" ]; then wineserver -k 2>/dev/null || true; fi
+exit $status
