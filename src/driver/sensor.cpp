@@ -18,7 +18,6 @@ SensorContext::SensorContext(Platform& platform, std::ostream& out)
     return LoadClassicLibrary(platform, sink, library);
   };
   new_worker = [&platform] { return MakeProcessWorker(platform); };
-  end_now = [&platform](int code) { platform.EndNow(code); };
 }
 
 std::string Rendered(const Status& status) {
@@ -106,7 +105,7 @@ int RunSensor(const std::vector<std::string>& arguments, SensorContext& context)
         run.context.out << writer->result().str();
         run.context.out.flush();
       },
-      context.end_now);
+      [&context](int code) { context.platform.EndNow(code); });
   run.deadline = &deadline;
   deadline.Track(command_line.profile, "RfcOpen");
   ProfileName naming;

@@ -30,8 +30,6 @@ struct SensorContext {
   // Makes the worker that scans one system of a multi-system run: by
   // default a process of this executable.
   std::function<std::unique_ptr<SystemWorker>()> new_worker;
-  // Ends the process at once, for the deadline: by default the platform's.
-  std::function<void(int code)> end_now;
 };
 
 // Runs the sensor on `arguments` (without the program name): prints the

@@ -41,7 +41,8 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
     return run.Fail(read);
   // SAP locks a user after a few refused logons: the same data are never
   // sent again, however often PRTG asks.
-  if (std::optional<LogonGuard> guard = FindLogonGuard(file.contents); GuardHolds(guard, profile))
+  const std::optional<LogonGuard> guard = FindLogonGuard(file.contents);
+  if (GuardHolds(guard, profile))
     return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name)));
   std::unique_ptr<SapLibrary> library;
   if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
@@ -75,7 +76,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   ProfileUpdate update;
   update.history = scan.history;
   update.guard_change = ProfileUpdate::Guard::kLift;
-  if (update.history || FindLogonGuard(file.contents)) {
+  if (update.history || guard) {
     if (run.deadline != nullptr) run.deadline->Step("profile rewrite");
     if (Status saved = CommitProfileUpdate(platform, file.path, update); !saved.ok())
       return run.Fail(Status::Error(rewrite_failed, saved.cause()));

@@ -31,7 +31,7 @@ Status FakePlatform::LockFile(const std::string& path, std::unique_ptr<FileLock>
 }
 
 void FakePlatform::EndNow(int code) {
-  // Tests give the deadline an end of their own; reaching this is a fault.
+  // No test lets a run outlive its deadline; reaching this is a fault.
   std::fprintf(stderr, "FakePlatform::EndNow(%d)\n", code);
   std::abort();
 }
