@@ -7,12 +7,6 @@
 namespace quillmeter {
 namespace {
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 // The refusal's date and time are the sensor's clock.
 std::string Masked(const std::string& text) {
   return std::regex_replace(text, std::regex("\\d{8} \\d\\d:\\d\\d:\\d\\d"), "YYYYMMDD hh:mm:ss");

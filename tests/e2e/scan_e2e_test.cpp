@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -39,11 +38,6 @@ class ScanE2eTest : public SensorTest {
   }
 
   SensorResult Scan() { return RunSensor({"PRD", "@"}); }
-
-  // Standard output with every time of day replaced by hh:mm:ss.
-  static std::string Masked(const std::string& out) {
-    return std::regex_replace(out, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "hh:mm:ss");
-  }
 
   // The whole output of a scan that printed `document`.
   static std::string Output(const std::string& document, bool processed = true) {
@@ -88,7 +82,7 @@ class ScanE2eTest : public SensorTest {
   void ExpectScan(const SensorResult& r, const Counters& growth, const std::string& profile,
                   const std::string& what) {
     EXPECT_EQ(r.exit_code, 0) << what << "\n" << r.out;
-    EXPECT_EQ(Masked(r.out), Output(Document(growth))) << what;
+    EXPECT_EQ(MaskedTimes(r.out), Output(Document(growth))) << what;
     EXPECT_EQ(box.ReadFile("PRD.P00"), profile) << what;
   }
 };
@@ -200,7 +194,7 @@ TEST_F(ScanE2eTest, NonMaxDbDatabaseIsRefusedAfterTheConnectionClosed) {
   SensorResult r = Scan();
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_EQ(
-      Masked(r.out),
+      MaskedTimes(r.out),
       Output(ErrorDocument("Error 1018: DataBase mismatch ! - the database is ORACLE"), false));
   std::string calls = LibraryCalls();
   EXPECT_NE(calls.find("RfcReceive 1 RFC_SYSTEM_INFO"), std::string::npos) << calls;
@@ -233,7 +227,7 @@ TEST_F(ScanE2eTest, FailedQueriesKeepTheTraceFileAndTheProfile) {
     WriteSample({5, 5, 5, 5}, kJune1, "fail " + fail + "\n");
     SensorResult r = Scan();
     EXPECT_EQ(r.exit_code, 2) << fail;
-    EXPECT_EQ(Masked(r.out),
+    EXPECT_EQ(MaskedTimes(r.out),
               Output(ErrorDocument(std::string(c.message) + " - " + c.step + " of " + c.function +
                                    " in simulated system PRD failed (result " +
                                    c.rc_and_exception[0] + ")"),
@@ -259,7 +253,7 @@ TEST_F(ScanE2eTest, ReadOnlyProfileDirectoryIsError1016AndKeepsTheProfile) {
   if (box.Exists("probe")) GTEST_SKIP() << "the directory does not bind the sensor";
   SensorResult r = RunSensor({"PRD", "@"}, options);
   EXPECT_EQ(r.exit_code, 2);
-  EXPECT_EQ(Masked(r.out),
+  EXPECT_EQ(MaskedTimes(r.out),
             Output(ErrorDocument("Error 1016: ReWriting of Profile PRD.P00 failed ! - Permission "
                                  "denied"),
                    false));

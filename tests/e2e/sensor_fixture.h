@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,23 @@
 #include "sensor_process.h"
 
 namespace quillmeter {
+
+// `out` with every time of day of the console trace lines made "hh:mm:ss".
+inline std::string MaskedTimes(const std::string& out) {
+  return std::regex_replace(out, std::regex("\\d\\d:\\d\\d:\\d\\d"), "hh:mm:ss");
+}
+
+// A channel of a PRTG document as the sensor prints it.
+inline std::string Channel(const std::string& name, const std::string& value) {
+  return "\n<Result><Channel>" + name + "</Channel>\n<Value>" + value + "</Value></Result>\n";
+}
+
+// How often `part` stands in `text`, overlaps counted.
+inline size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
 
 class SensorTest : public ::testing::Test {
  protected:
