@@ -9,6 +9,17 @@ std::string UpperCase(std::string_view text) {
   return upper;
 }
 
+std::string WithoutTrailingBlanks(std::string_view text) {
+  size_t end = text.find_last_not_of(' ');
+  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+std::string WithoutBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string();
+  return WithoutTrailingBlanks(text.substr(first));
+}
+
 std::vector<std::string> SplitLines(std::string_view contents) {
   std::vector<std::string> lines;
   size_t start = 0;

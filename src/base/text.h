@@ -24,6 +24,11 @@ std::string_view LineEndOf(std::string_view contents);
 // UTF-8 character is never cut in half.
 std::string OneLine(std::string_view text, size_t limit);
 
+// `text` without the blanks that pad it on the right, as the library's
+// fixed-width fields come; WithoutBlanks also drops those on the left.
+std::string WithoutTrailingBlanks(std::string_view text);
+std::string WithoutBlanks(std::string_view text);
+
 // True when `text` begins with `prefix`.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

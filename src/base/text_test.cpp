@@ -20,6 +20,14 @@ TEST(TextTest, UpperCaseTouchesAsciiLettersOnly) {
   EXPECT_EQ(UpperCase("item=ab\xE4z#"), "ITEM=AB\xE4Z#");
 }
 
+TEST(TextTest, BlanksGoFromTheEndsOnly) {
+  EXPECT_EQ(WithoutTrailingBlanks("  ORACLE   "), "  ORACLE");
+  EXPECT_EQ(WithoutBlanks("  User is locked \t  "), "User is locked \t");
+  EXPECT_EQ(WithoutTrailingBlanks("    "), "");
+  EXPECT_EQ(WithoutBlanks("    "), "");
+  EXPECT_EQ(WithoutBlanks(""), "");
+}
+
 TEST(TextTest, OneLineFoldsControlsAndBlanksAndCutsWholeCharacters) {
   struct Case {
     std::string in;

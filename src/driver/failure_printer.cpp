@@ -1,17 +1,13 @@
 // How a failure the RFC library reports reaches PRTG or the console.
 #include <algorithm>
 
+#include "base/text.h"
 #include "driver/sensor_run.h"
 
 namespace quillmeter {
 namespace {
 
 constexpr int kLabelWidth = 15;
-
-std::string TrimmedRight(std::string_view text) {
-  size_t end = text.find_last_not_of(' ');
-  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
 
 // `label` left-justified in kLabelWidth characters, " : ", the value.
 std::string Field(std::string_view label, std::string_view value) {
@@ -33,11 +29,12 @@ void FailurePrinter::Report(const LibraryFailure& failure) {
     return;
   }
   // PRTG reads nothing but a document: the report becomes its error.
-  const std::string text = "RFC error - operation/code: " + TrimmedRight(failure.operation) +
-                           " - key: " + TrimmedRight(failure.key) +
-                           " - status: " + TrimmedRight(failure.status) +
-                           " - message: " + TrimmedRight(failure.message) +
-                           " - internal status: " + TrimmedRight(failure.internal_status);
+  const std::string text =
+      "RFC error - operation/code: " + WithoutTrailingBlanks(failure.operation) +
+      " - key: " + WithoutTrailingBlanks(failure.key) +
+      " - status: " + WithoutTrailingBlanks(failure.status) +
+      " - message: " + WithoutTrailingBlanks(failure.message) +
+      " - internal status: " + WithoutTrailingBlanks(failure.internal_status);
   if (run_.document_open)
     run_.writer->FailDocument(text);
   else

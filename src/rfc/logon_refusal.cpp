@@ -25,13 +25,6 @@ constexpr std::string_view kRefusalTexts[] = {
     "Kennwortanmeldung nicht mehr m",  // möglich, in whatever code page
 };
 
-std::string_view WithoutBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 bool IsLogonRefusal(std::string_view key, std::string_view message) {

@@ -4,15 +4,6 @@
 #include "scan/sample.h"
 
 namespace quillmeter {
-namespace {
-
-// "ORACLE    " as received: what the database check names.
-std::string Trimmed(std::string_view text) {
-  size_t end = text.find_last_not_of(' ');
-  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
-}  // namespace
 
 std::string_view ScanStepName(ScanStep step) {
   switch (step) {
@@ -57,7 +48,7 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
   if (!IsMaxDb(info))
     return fail(ScanStep::kDatabaseCheck,
                 Status::Error("Error 1018: DataBase mismatch !",
-                              "the database is " + Trimmed(info.database_system)));
+                              "the database is " + WithoutTrailingBlanks(info.database_system)));
   std::string line;
   begin(ScanStep::kMonitor);
   if (Status read = system.ReadMonitorLine(&line); !read.ok())
