@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace quillmeter {
@@ -91,10 +92,19 @@ bool Start(const std::string& exe, const std::vector<std::string>& args,
     child->command += QuoteArgument(arg);
   }
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(exe.c_str(), child->command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                      nullptr, working_dir.c_str(), &startup, &process)) {
-    *error = LastError("CreateProcess") + " for " + exe;
-    return false;
+  // Wine, busy with many starts at once, now and then refuses one with an
+  // internal error before the program runs: that start is made again, for
+  // it is no scan of the sensor's.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessA(exe.c_str(), child->command.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, working_dir.c_str(), &startup, &process))
+      break;
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 5) {
+      *error = LastError("CreateProcess") + " for " + exe;
+      return false;
+    }
+    std::fprintf(stderr, "[ wine     ] CreateProcess error 1359, started again\n");
+    Sleep(20 * attempt);
   }
   *child->process.Out() = process.hProcess;
   *child->thread.Out() = process.hThread;
