@@ -8,7 +8,9 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 # With a Windows build and Wine, the 0 ms row of the workers' table runs
 # under Wine too.
-if [ -x build/windows/quillmeter.exe ] && command -v wine >/dev/null; then
+# The loader is the one the Windows tests run 64-bit programs with.
+if [ -x build/windows/quillmeter.exe ] && loader=$(bash cmake/wine-run.sh --loader 2>/dev/null); then
+  export QUILLMETER_BENCH_WINE_LOADER=$loader
   export QUILLMETER_WINEPREFIX=$PWD/build/bench/wine-prefix
   bash cmake/wine-run.sh --prefix >/dev/null
   unset DISPLAY WAYLAND_DISPLAY

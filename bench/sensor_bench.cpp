@@ -63,7 +63,7 @@ Sample RunOnce(const std::vector<std::string>& argv, const std::string& dir,
     int input = open(in.c_str(), O_RDONLY);
     if (input >= 0) dup2(input, STDIN_FILENO);
     if (chdir(dir.c_str()) != 0) _exit(126);
-    execv(args[0], args.data());
+    execvp(args[0], args.data());
     _exit(127);
   }
   int status = 0;
@@ -348,11 +348,13 @@ int main(int argc, char** argv) {
   // sensor's: CPU counts the sensor's processes only.
   if (const char* windows = std::getenv("QUILLMETER_BENCH_WINE"); windows && *windows) {
     const std::string exe = (fs::path(windows) / "quillmeter.exe").string();
+    const char* loader = std::getenv("QUILLMETER_BENCH_WINE_LOADER");
+    const std::string wine = loader && *loader ? loader : "wine";
     fs::path dir = root / "workers0";
     // Already running is as good.
     (void)std::system("wineserver -p </dev/null >/dev/null 2>&1");
     for (const char* jobs : {"JOBS=1", "", "JOBS=8"}) {
-      std::vector<std::string> args = {"/usr/bin/wine", exe, "global", "BENCH",
+      std::vector<std::string> args = {wine, exe, "global", "BENCH",
                                        std::string("@ ") + jobs};
       Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
       std::vector<Summary> m = Measure({[&] { return RunOnce(args, dir.string()); }}, 5);

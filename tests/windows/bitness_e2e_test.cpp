@@ -29,11 +29,18 @@ class WindowsBitnessTest : public WindowsSensorTest {
     std::error_code ignored;
     for (const std::string& dir : {kSystemFolder, kOtherSystemFolder})
       fs::remove(dir + "librfc32.dll", ignored);
+    for (const fs::path& dir : made_)
+      fs::remove(dir, ignored);
     WindowsSensorTest::TearDown();
   }
 
   // The simulated library built for this sensor's bitness or the other one.
-  static void Put(bool other_bitness, const std::string& where) {
+  // A prefix with no 32-bit side has no SysWOW64: the test makes it, as a
+  // 64-bit Windows has one whatever the sensor does with it.
+  void Put(bool other_bitness, const std::string& where) {
+    const fs::path folder = fs::path(where).parent_path();
+    if (!fs::exists(folder) && fs::create_directories(folder))
+      made_.push_back(folder);
     fs::copy_file(ProgramDir() + (other_bitness ? "other-bitness\\librfc32.dll" : "librfc32.dll"),
                   where, fs::copy_options::overwrite_existing);
   }
@@ -48,6 +55,9 @@ class WindowsBitnessTest : public WindowsSensorTest {
   const std::string cannot_load =
       "<Prtg>\n<Error>1</Error>\n<Text>Error 1040: RFC library "
       "librfc32.dll cannot be loaded (";
+
+ private:
+  std::vector<fs::path> made_;
 };
 
 TEST_F(WindowsBitnessTest, OtherBitnessBesideTheSensorIsNamedWithItsPackage) {
