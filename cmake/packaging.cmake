@@ -1,14 +1,14 @@
-# The release package: the sensor, the password tool, the README and an
-# example profile, side by side as they go into PRTG's sensor folder. The
-# simulated RFC library is for tests only and never ships.
+# The release package: the sensor, the password tool, the README and the
+# profile template (which no scan writes history into), side by side as they
+# go into PRTG's sensor folder. The simulated RFC library is for tests only
+# and never ships.
 foreach(target quillmeter quillmeter-password)
   if(TARGET ${target})
     install(TARGETS ${target} RUNTIME DESTINATION .)
   endif()
 endforeach()
 install(FILES README.md DESTINATION .)
-file(GLOB quillmeter_example_profiles ${PROJECT_SOURCE_DIR}/demo/*.P00)
-install(FILES ${quillmeter_example_profiles} DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/demo/DEMO.Template DESTINATION .)
 
 set(CPACK_PACKAGE_NAME quillmeter)
 set(CPACK_PACKAGE_VENDOR Quillmeter)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The release zip, as an administrator installs it: it holds the sensor, the
-# password tool, the README and the example profile and nothing else (no
+# password tool, the README and the profile template and nothing else (no
 # simulated library), and unpacked into PRTG's sensor folder on drive C of
-# the Wine prefix, with the simulated library copied beside it, it scans the
-# demo system.
+# the Wine prefix, with the simulated library copied beside it and the
+# template copied to a profile, it scans the demo system; the template keeps
+# no history line.
 #   package_test.sh SOURCE_DIR BUILD_DIR WINE_RUN CPACK PACKAGE_NAME
 set -euo pipefail
 source=$1
@@ -30,7 +31,7 @@ top=$(basename "$zip" .zip)
 [ "$top" = "$package_name" ] || fail "the zip is $top.zip, expected $package_name.zip"
 
 listing=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
-expected=$(printf '%s\n' "$top/DEMO.P00" "$top/README.md" "$top/quillmeter-password.exe" \
+expected=$(printf '%s\n' "$top/DEMO.Template" "$top/README.md" "$top/quillmeter-password.exe" \
   "$top/quillmeter.exe" | sort | tr '\n' ' ')
 [ "$listing" = "$expected" ] || fail "the zip holds [$listing], expected [$expected]"
 
@@ -45,6 +46,8 @@ cp "$tmp/$top"/* "$sensors/"
 [ ! -e "$sensors/librfc32.dll" ] || fail "the zip ships a librfc32.dll"
 cp "$build/librfc32.dll" "$sensors/"
 cp "$source/demo/DEM.simrfc" "$work/"
+# As the README's install step says: a profile is a copy of the template.
+cp "$sensors/DEMO.Template" "$sensors/DEMO.P00"
 
 cleanup() {
   rm -rf "$tmp" "$drive_c/Program Files/PRTG Network Monitor" "$work"
@@ -75,6 +78,7 @@ status=0
 [ "$status" -eq 0 ] || fail "the demo scan ended with exit code $status: $(cat "$tmp/out")"
 cmp -s "$tmp/out" "$tmp/expected" || fail "unexpected document of the demo scan: $(cat -A "$tmp/out")"
 grep -q '^# Alg Date=' "$sensors/DEMO.P00" || fail "the scan stored no sample in DEMO.P00"
+! grep -q '^# Al' "$sensors/DEMO.Template" || fail "the template holds a history line"
 
 # The password tool of the zip, fed as on a Windows console ("\r\n"),
 # prints a stored form and rewrites the profile's password in place; the
