@@ -4,6 +4,7 @@
 #include <array>
 
 #include "base/text.h"
+#include "profiles/logon_guard.h"
 #include "profiles/password.h"
 #include "profiles/profile_update.h"
 
@@ -19,6 +20,7 @@ constexpr size_t kReadLimit = 256;
 
 constexpr const char kHelp[] =
     "Usage: quillmeter-password [PROFILE]\n"
+    "       quillmeter-password --retry PROFILE\n"
     "\n"
     "Makes the stored form of an RFC user's password for a Quillmeter system\n"
     "profile. The password is read as one line from standard input, never from\n"
@@ -36,6 +38,12 @@ constexpr const char kHelp[] =
     "      Puts the stored form into the \"Password...:\" line of PROFILE in\n"
     "      place (a new file is written beside it and renamed over it); every\n"
     "      other line stays as it is. Without such a line, one is added.\n"
+    "      The logon guard line (\"# Alb\") goes with the old password.\n"
+    "\n"
+    "  quillmeter-password --retry PROFILE\n"
+    "      Removes the logon guard line (\"# Alb\") from PROFILE alone, the same\n"
+    "      way, when the password was put right in SAP instead: the next scan\n"
+    "      logs on again. No password is read.\n"
     "\n"
     "Each run picks a new random form; every one of them is valid.\n";
 
@@ -79,6 +87,24 @@ bool ChooseFiller(std::string_view password, int offset, std::mt19937& random,
   return true;
 }
 
+// Calls `take(line, ending)` for each line of `contents`, with its line end
+// as it stands ("\n", "\r\n", "\r", or "" for a last line without one).
+template <typename Take>
+void ForEachLine(std::string_view contents, Take take) {
+  size_t start = 0;
+  while (start < contents.size()) {
+    size_t end = contents.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = contents.size();
+    size_t next = end;
+    if (next < contents.size()) {
+      ++next;
+      if (contents[end] == '\r' && next < contents.size() && contents[next] == '\n') ++next;
+    }
+    take(contents.substr(start, end - start), contents.substr(end, next - end));
+    start = next;
+  }
+}
+
 // One line of standard input without its line end; at most kReadLimit
 // characters are kept, *length counts them all.
 std::string ReadPasswordLine(std::istream& in, size_t* length) {
@@ -94,6 +120,32 @@ std::string ReadPasswordLine(std::istream& in, size_t* length) {
     --*length;
   }
   return line;
+}
+
+// --retry: the logon guard lines of the profile at `path` go, line ends and
+// all, in one atomic replace; every other byte stays.
+int LiftLogonGuard(const std::string& path, std::ostream& out, std::ostream& err,
+                   Platform& platform) {
+  std::string contents;
+  if (Status read = platform.ReadFile(path, &contents); !read.ok()) {
+    err << "quillmeter-password: cannot read the profile: " << read.Text() << "\n";
+    return 1;
+  }
+  std::string lifted;
+  ForEachLine(contents, [&](std::string_view line, std::string_view ending) {
+    if (!StartsWith(line, kLogonGuardTag)) lifted.append(line).append(ending);
+  });
+  if (lifted == contents) {
+    out << path << " holds no logon guard line; it is unchanged\n";
+    return 0;
+  }
+  if (Status replaced = platform.AtomicReplace(path, lifted); !replaced.ok()) {
+    err << "quillmeter-password: cannot rewrite the profile, it is unchanged: " << replaced.Text()
+        << "\n";
+    return 1;
+  }
+  out << "Logon guard line removed from " << path << ": the next scan logs on again\n";
+  return 0;
 }
 
 }  // namespace
@@ -141,17 +193,8 @@ std::string ReplacePasswordLines(std::string_view contents, std::string_view sto
   std::string_view file_ending;
   std::string_view last_ending;
   bool replaced = false;
-  size_t start = 0;
-  while (start < contents.size()) {
-    size_t end = contents.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = contents.size();
-    size_t next = end;
-    if (next < contents.size()) {
-      ++next;
-      if (contents[end] == '\r' && next < contents.size() && contents[next] == '\n') ++next;
-    }
-    std::string_view line = contents.substr(start, end - start);
-    last_ending = contents.substr(end, next - end);
+  ForEachLine(contents, [&](std::string_view line, std::string_view ending) {
+    last_ending = ending;
     if (file_ending.empty()) file_ending = last_ending;
     if (StartsWith(line, kPasswordLineKey)) {
       // Columns 12-24 may carry the administrator's own text; keep it.
@@ -164,8 +207,7 @@ std::string ReplacePasswordLines(std::string_view contents, std::string_view sto
       result += line;
     }
     result += last_ending;
-    start = next;
-  }
+  });
   if (!replaced) {
     std::string_view ending = file_ending.empty() ? "\n" : file_ending;
     if (!contents.empty() && last_ending.empty()) result += ending;
@@ -185,6 +227,13 @@ int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std:
       out << kHelp;
       return 0;
     }
+  }
+  if (!args.empty() && args[0] == "--retry") {
+    if (args.size() != 2 || args[1].empty()) {
+      err << "quillmeter-password: --retry takes one profile path; see --help\n";
+      return 2;
+    }
+    return LiftLogonGuard(args[1], out, err, platform);
   }
   if (args.size() > 1 || (!args.empty() && (args[0].empty() || args[0][0] == '-'))) {
     err << "quillmeter-password: expected at most one profile path; see --help\n";

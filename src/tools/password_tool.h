@@ -18,8 +18,9 @@ namespace quillmeter {
 // Runs the tool on `args` (without the program name): reads the password,
 // from `terminal` without echo and twice when it is interactive, else as one
 // line from `in`, and prints its stored form on `out`, or with a profile
-// path rewrites that profile's password line. Returns 0 on success, 1 when
-// the password or the profile is refused (message on `err`), 2 on misuse.
+// path rewrites that profile's password line. "--retry PROFILE" removes the
+// profile's logon guard line alone. Returns 0 on success, 1 when the
+// password or the profile is refused (message on `err`), 2 on misuse.
 int RunPasswordTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                     std::ostream& err, Platform& platform, Terminal& terminal);
 

@@ -215,6 +215,34 @@ TEST_F(PasswordToolTest, ANewPasswordLiftsTheLogonGuard) {
   EXPECT_EQ(ReadBack(after), "Secret12");
 }
 
+TEST_F(PasswordToolTest, RetryRemovesTheGuardLineAloneWithoutAPassword) {
+  const std::string profile = std::string(kProfileHead) + "Password...:             " +
+                              std::string(24, 'O') + "\r\n" + kProfileTail;
+  const std::string history = "# Alg Date=20261207 10:11:12 Writes=1\n";
+  platform.files["/p/prd.P00"] =
+      profile + "# Alb Date=20261208 10:15:00 Logon=0123456789abcdef User is locked\n" + history;
+  ASSERT_EQ(Run("", {"--retry", "/p/prd.P00"}), 0) << err.str();
+  EXPECT_EQ(platform.files["/p/prd.P00"], profile + history);
+  EXPECT_EQ(out.str(), "Logon guard line removed from /p/prd.P00: the next scan logs on again\n");
+  EXPECT_TRUE(terminal.prompts.empty());
+  EXPECT_EQ(platform.replaces.size(), 1u);
+
+  ASSERT_EQ(Run("", {"--retry", "/p/prd.P00"}), 0);
+  EXPECT_EQ(out.str(), "/p/prd.P00 holds no logon guard line; it is unchanged\n");
+  EXPECT_EQ(platform.replaces.size(), 1u) << "nothing to write";
+
+  EXPECT_EQ(Run("", {"--retry", "/p/none.P00"}), 1);
+  EXPECT_NE(err.str().find("cannot read the profile"), std::string::npos);
+  platform.files["/p/prd.P00"] += "# Alb Date=20261208 10:15:00 Logon=0123456789abcdef x\n";
+  const std::string guarded = platform.files["/p/prd.P00"];
+  platform.fail_next_replace = true;
+  EXPECT_EQ(Run("", {"--retry", "/p/prd.P00"}), 1);
+  EXPECT_NE(err.str().find("it is unchanged"), std::string::npos);
+  EXPECT_EQ(platform.files["/p/prd.P00"], guarded);
+  EXPECT_EQ(Run("", {"--retry"}), 2);
+  EXPECT_EQ(Run("", {"--retry", "a.P00", "b.P00"}), 2);
+}
+
 TEST_F(PasswordToolTest, MissingPasswordLineIsAddedInTheFileStyle) {
   const struct {
     std::string before;
@@ -256,6 +284,7 @@ TEST_F(PasswordToolTest, ProfileIsLeftAloneWhenItCannotBeRewritten) {
 TEST_F(PasswordToolTest, HelpExplainsBothUsesAndMisuseIsRefused) {
   EXPECT_EQ(Run("", {"--help"}), 0);
   EXPECT_NE(out.str().find("quillmeter-password PROFILE"), std::string::npos);
+  EXPECT_NE(out.str().find("quillmeter-password --retry PROFILE"), std::string::npos);
   EXPECT_NE(out.str().find("standard input"), std::string::npos);
   EXPECT_EQ(Run("Secret12\n", {"a.P00", "b.P00"}), 2);
   EXPECT_EQ(Run("Secret12\n", {"--password=Secret12"}), 2);

@@ -66,6 +66,23 @@ TEST_F(LogonGuardE2eTest, TwentyScansSendOneRefusedLogonAndTheNewPasswordLiftsTh
   EXPECT_FALSE(box.Exists("PRD.simrfc-logons")) << "a logon that succeeds resets SAP's counter";
 }
 
+TEST_F(LogonGuardE2eTest, APasswordPutRightInSapIsRetriedWithoutRetypingIt) {
+  const std::string profile = box.ReadFile("PRD.P00");
+  EXPECT_EQ(RunSensor({"PRD", "@"}).exit_code, 2);
+  ASSERT_NE(box.ReadFile("PRD.P00").find("# Alb "), std::string::npos);
+  // SAP takes the profile's password again.
+  WriteSystem(ProfileFields{}, "lockafter 3\n");
+  RunOptions tool;
+  tool.executable = PASSWORD_TOOL_EXE;
+  SensorResult retry = box.Run({"--retry", "PRD.P00"}, tool);
+  EXPECT_EQ(retry.exit_code, 0) << retry.err;
+  EXPECT_EQ(retry.out, "Logon guard line removed from PRD.P00: the next scan logs on again\n");
+  EXPECT_EQ(box.ReadFile("PRD.P00"), profile) << "the guard line alone went";
+  SensorResult r = RunSensor({"PRD", "@"});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(Count(LibraryCalls(), "RfcOpen "), 2u) << LibraryCalls();
+}
+
 TEST_F(LogonGuardE2eTest, TheConnectStringLogonIsRefusedOnceInGerman) {
   box.WriteFile("SapRfc.PRD", "DEST=PRD\n");
   for (int scan = 0; scan < 3; ++scan) {
