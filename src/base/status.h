@@ -11,10 +11,6 @@
 
 namespace quillmeter {
 
-// The longest cause a message shows: one line, so that the administrator
-// reads it at a glance.
-inline constexpr size_t kMaxCause = 200;
-
 class [[nodiscard]] Status {
  public:
   // Ok.

@@ -22,7 +22,7 @@ std::string_view LineEndOf(std::string_view contents);
 // `text` as one line of at most `limit` bytes: line ends and other control
 // characters become blanks, runs of blanks one, no blank at either end. A
 // UTF-8 character is never cut in half.
-std::string OneLine(std::string_view text, size_t limit);
+std::string OneLine(std::string_view text, size_t limit = std::string::npos);
 
 // `text` without the blanks that pad it on the right, as the library's
 // fixed-width fields come; WithoutBlanks also drops those on the left.

@@ -10,6 +10,7 @@ Status ReadCommandLine(const std::vector<std::string>& args, CommandLine* comman
   if (parameters.size() > kMaxParameters) return Status::Error("Error 1009: Parameters too long !");
   command_line->profile = args[0];
   command_line->second_argument = args.size() > 1 ? args[1] : std::string();
+  if (Status checked = CheckNumbers(parameters); !checked.ok()) return checked;
   command_line->options = ParseOptions(parameters);
   return Status::Ok();
 }

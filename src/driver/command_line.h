@@ -25,9 +25,10 @@ struct CommandLine {
 };
 
 // Reads `arguments` (without the program name); later ones than the third
-// are ignored. Fails with "Error 1001" without a first argument and "Error
-// 1009" for parameters too long to use safely: cutting them could drop a
-// marker or change an item.
+// are ignored. Fails with "Error 1001" without a first argument, "Error
+// 1009" for parameters too long to use safely (cutting them could drop a
+// marker or change an item) and "Error 1048" for a "TIMEOUT=" or "JOBS="
+// that is no number in its range.
 Status ReadCommandLine(const std::vector<std::string>& arguments, CommandLine* command_line);
 
 }  // namespace quillmeter

@@ -22,6 +22,9 @@ TEST(CommandLineTest, MissingProfileAndOverlongParametersAreRefused) {
   EXPECT_TRUE(ReadCommandLine({"prd", std::string(100, 'a'), std::string(26, 'b')}, &line).ok());
   EXPECT_EQ(ReadCommandLine({"prd", std::string(100, 'a'), std::string(27, 'b')}, &line).message(),
             "Error 1009: Parameters too long !");
+  Status typo = ReadCommandLine({"prd", "@", "TIMEOUT=5O"}, &line);
+  EXPECT_EQ(typo.message(), "Error 1048: TIMEOUT= must be a whole number of seconds from 1 to 900");
+  EXPECT_EQ(typo.cause(), "read \"5O\"");
 }
 
 }  // namespace

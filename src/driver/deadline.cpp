@@ -29,6 +29,19 @@ void Deadline::Step(const std::string& step) {
   step_ = step;
 }
 
+void Deadline::MoveTo(Clock::time_point at) {
+  {
+    std::lock_guard<std::mutex> hold(state_);
+    at_ = at;
+  }
+  stop_.notify_all();
+}
+
+Deadline::Clock::time_point Deadline::at() {
+  std::lock_guard<std::mutex> hold(state_);
+  return at_;
+}
+
 bool Deadline::Claim(int code) {
   std::lock_guard<std::mutex> hold(state_);
   if (claimed_) return false;
@@ -39,7 +52,10 @@ bool Deadline::Claim(int code) {
 
 void Deadline::Watch() {
   std::unique_lock<std::mutex> hold(state_);
-  if (stop_.wait_until(hold, at_, [this] { return stopped_; })) return;
+  // MoveTo wakes the watch to wait for the new time.
+  for (Clock::time_point until = at_; !stopped_ && Clock::now() < until; until = at_)
+    stop_.wait_until(hold, until);
+  if (stopped_) return;
   // The deadline came first. A run that claimed its answer has printed it
   // and is only slow to end (a library that will not close, say).
   bool answered = claimed_;

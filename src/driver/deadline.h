@@ -43,12 +43,16 @@ class Deadline {
   // Held while the run prints, so that a late answer never cuts into a line.
   std::unique_lock<std::mutex> HoldOutput() { return std::unique_lock<std::mutex>(output_); }
 
-  Clock::time_point at() const { return at_; }
+  // Watches until `at` instead, as a time the run learns late (from a
+  // listing) says; a time already past answers at once.
+  void MoveTo(Clock::time_point at);
+
+  Clock::time_point at();
 
  private:
   void Watch();
 
-  const Clock::time_point at_;
+  Clock::time_point at_;
   std::function<void(const std::string&, const std::string&)> answer_late_;
   std::function<void(int)> end_;
   std::mutex output_;

@@ -47,6 +47,24 @@ TEST(DeadlineTest, AnAnswerClaimedInTimeIsNotAnsweredAgain) {
   EXPECT_EQ(w.answer.str(), "");
 }
 
+TEST(DeadlineTest, AMovedDeadlineAnswersAtItsNewTime) {
+  Watched later(milliseconds(50));
+  later.deadline.Track("PRD", "RfcOpen");
+  later.deadline.MoveTo(Deadline::Clock::now() + std::chrono::hours(1));
+  std::future<int> not_ended = later.ended.get_future();
+  EXPECT_EQ(not_ended.wait_for(milliseconds(300)), std::future_status::timeout);
+  ASSERT_TRUE(later.deadline.Claim(0));
+
+  Watched sooner(std::chrono::hours(1));
+  sooner.deadline.Track("PRD", "ADA_ST04");
+  const auto moved = Deadline::Clock::now();
+  sooner.deadline.MoveTo(moved + milliseconds(50));
+  EXPECT_EQ(sooner.deadline.at(), moved + milliseconds(50));
+  std::future<int> ended = sooner.ended.get_future();
+  ASSERT_EQ(ended.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(sooner.answer.str(), "PRD (ADA_ST04)");
+}
+
 TEST(DeadlineTest, ARunThatEndsInTimeStopsTheWatch) {
   bool ended = false;
   {

@@ -30,6 +30,7 @@ struct System {
   // Its logon data were refused before: it is not logged on again.
   bool guarded = false;
   bool has_guard_line = false;
+  std::string not_sent;  // why it is not scanned: its profile's fault, SAP's refusal
   ConnectionProfile profile;
 };
 
@@ -165,27 +166,38 @@ std::string ChannelName(char label_kind, const std::string& name, const Connecti
 int EndRun(SensorRun& run, const ScanResult& scan, const std::string& name) {
   if (!run.Answer(2)) return 2;
   const Status& status = scan.status;
-  std::string text =
-      scan.step == ScanStep::kDatabaseCheck
-          ? status.message() + " - " + OneLine(name + ": " + status.cause(), kMaxCause)
-          : Rendered(status) + " - " + name;
+  std::string text = scan.step == ScanStep::kDatabaseCheck
+                         ? status.message() + " - " + OneLine(name + ": " + status.cause())
+                         : Rendered(status) + " - " + name;
   run.writer->FailDocument(text);
   run.Print();
   return 2;
+}
+
+// A profile's fault as the summary tells it: the number and the cause, or
+// the message where it has no cause.
+std::string ProfileFault(const Status& fault) {
+  if (fault.cause().empty()) return fault.message();
+  return fault.message().substr(0, fault.message().find(':')) + ": " + fault.cause();
+}
+
+// A failed scan as the summary tells it: the step, and the message with its
+// cause.
+std::string ScanFault(ScanStep step, const Status& status) {
+  return std::string(ScanStepName(step)) + ": " + Rendered(status);
 }
 
 // The summary: the counts, then every system that was not processed with
 // its state, cut after a whole entry so that PRTG's 2000 characters hold it.
 std::string Summary(const std::string& item, const Tally& tally,
                     const std::vector<std::string>& unprocessed) {
-  constexpr size_t kMaxText = 2000;
   std::string summary = "(***) " + item + ": NoSystems=" + std::to_string(tally.systems) +
                         ", Processed=" + std::to_string(tally.processed) +
                         ", Failed=" + std::to_string(tally.failed);
   for (size_t i = 0; i < unprocessed.size(); ++i) {
     std::string longer = summary + (i == 0 ? " - " : ", ") + unprocessed[i];
     // Measured as PRTG reads the document, escaped.
-    if (EscapeXml(longer).size() > kMaxText) break;
+    if (EscapeXml(longer).size() > kMaxPrtgText) break;
     summary = std::move(longer);
   }
   return summary;
@@ -201,8 +213,13 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   if (Status read = ReadSystemListing(platform, request, &listing); !read.ok())
     return run.Fail(read);
   if (listing.parameters) {
+    if (Status checked = CheckNumbers(*listing.parameters, file.name); !checked.ok())
+      return run.Fail(checked);
     run.options = AllocationOptions(run.options, *listing.parameters);
     run.writer = MakeResultWriter(run.mode, run.options.channel);
+    // The allocation's time is the run's, and with it the workers'.
+    if (run.options.timeout_seconds != run.timeout_seconds)
+      run.SetTimeout(run.options.timeout_seconds);
   }
   // A figure the sensor does not know would log on to every system for
   // nothing and answer a green sensor without data.
@@ -237,18 +254,24 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     job.request.history = history;
     job.request.open.profile_name = system.name;
     job.request.open.overrides = {run.options.host, run.options.system_number};
+    system.not_sent = "the name cannot be a profile's";
     if (IsUsableName(system.name)) {
+      Status fault;
       SystemProfileRead read = ReadProfileForSystem(
-          platform, system.path, &job.request.open.profile, &job.request.profile_text);
+          platform, system.path, &job.request.open.profile, &job.request.profile_text, &fault);
       system.missing = read == SystemProfileRead::kMissing;
       system.valid = read == SystemProfileRead::kValid;
+      system.not_sent = ProfileFault(fault);
     }
     system.profile = job.request.open.profile;
     if (!system.valid) continue;
     std::optional<LogonGuard> guard = FindLogonGuard(job.request.profile_text);
     system.has_guard_line = guard.has_value();
     system.guarded = GuardHolds(guard, system.profile);
-    if (system.guarded) continue;
+    if (system.guarded) {
+      system.not_sent = guard->message;
+      continue;
+    }
     if (run.options.call_log) job.call_log = system.name + ".log";
     pool.Add(systems.size() - 1, std::move(job));
   }
@@ -289,10 +312,21 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
                    profile.destination + ", " + profile.system_number + ", " + profile.client;
 
     const char* state = system.guarded ? "Logon Refused" : "Rfc Failure";
+    std::string cause = system.not_sent;  // after the state, in the summary
     if (system.valid && !system.guarded) {
       if (!pool.WaitFor(i, stop_at)) pool.StopAll();
       WorkerOutcome outcome = pool.Take(i);
-      if (outcome.end == WorkerOutcome::End::kStopped) state = "Timeout";
+      cause = "the worker ended without a report";
+      if (outcome.end == WorkerOutcome::End::kStopped) {
+        state = "Timeout";
+        cause = outcome.step.empty() ? "not started" : outcome.step;
+      }
+      if (outcome.end == WorkerOutcome::End::kReported && outcome.report.library_failed) {
+        const LibraryFailure& f = outcome.report.failure;
+        cause = "RFC error - operation/code: " + WithoutTrailingBlanks(f.operation) +
+                " - key: " + WithoutTrailingBlanks(f.key) +
+                " - message: " + WithoutTrailingBlanks(f.message);
+      }
       if (outcome.end == WorkerOutcome::End::kReported && !outcome.report.library_failed) {
         ScanResult& scan = outcome.report.scan;
         if (run.options.console_trace && !scan.console_note.empty())
@@ -306,27 +340,32 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
             pool.StopAll();
             return EndRun(run, scan, system.name);
           case ScanStep::kOpen:
+            cause = ScanFault(scan.step, scan.status);
             if (scan.status.IsRefused()) {
               ProfileUpdate update;
               update.guard_change = ProfileUpdate::Guard::kSet;
               update.guard = run.GuardOf(profile, scan.status);
               (void)CommitProfileUpdate(platform, system.path, update);
               state = "Logon Refused";
+              cause = update.guard.message;
             }
             break;
-          case ScanStep::kMonitor: break;
+          case ScanStep::kMonitor: cause = ScanFault(scan.step, scan.status); break;
           case ScanStep::kDone: {
             // Workers measure; the profiles are written here, in list order.
             ProfileUpdate update;
             update.history = scan.history;
             if (update.history) update.history->key = history;
             if (system.has_guard_line) update.guard_change = ProfileUpdate::Guard::kLift;
-            if ((!update.history && !system.has_guard_line) ||
-                CommitProfileUpdate(platform, system.path, update).ok()) {
-              writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
-              run.Print();
-              state = "Processed";
+            if (update.history || system.has_guard_line) {
+              if (Status saved = CommitProfileUpdate(platform, system.path, update); !saved.ok()) {
+                cause = "history not written: " + saved.cause();
+                break;
+              }
             }
+            writer.Channel(channel, std::to_string(scan.growth[*figure]), "");
+            run.Print();
+            state = "Processed";
             break;
           }
         }
@@ -336,7 +375,8 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       ++tally.processed;
     } else {
       ++tally.failed;
-      unprocessed.push_back(system.name + ": " + state);
+      // The state as PRTG users may filter on it, then why.
+      unprocessed.push_back(system.name + ": " + state + " (" + OneLine(cause) + ")");
     }
     if (run.options.console_trace) run.Write("\n" + state_line + " State=" + state + "\n");
   }

@@ -106,17 +106,22 @@ TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
     std::string profile;
     FakeSystemSetup setup;
     bool opened;
+    const char* cause;  // in the summary
   } cases[] = {
-      {"no Extcompany line", qas.substr(qas.find('\n') + 1), {}, false},
-      {"short client", std::string(qas).replace(qas.find("100"), 3, "10"), {}, false},
-      {"faulty stored password",
-       std::string(qas).replace(qas.find("Password...:") + 25, 1, "X"),
-       {},
-       false},
+      {"no Extcompany line", qas.substr(qas.find('\n') + 1), {}, false,
+       "Error 1003: Extcompany.: missing"},
+      {"short client", std::string(qas).replace(qas.find("100"), 3, "10"), {}, false,
+       "Error 1003: Client.....: shorter than 3 characters (\"10\" read from column 25; values "
+       "start in column 25)"},
+      {"faulty stored password", std::string(qas).replace(qas.find("Password...:") + 25, 1, "X"),
+       {}, false, "Error 1004: character 1 of the stored form is outside the form's alphabet"},
       {"failed open", qas,
-       FakeSystemSetup().FailOpen(Status::Error("Error 1011: RFC-Open for QAS failed !")), true},
+       FakeSystemSetup().FailOpen(
+           Status::Error("Error 1011: RFC-Open for QAS failed !", "partner not reached")),
+       true, "RfcOpen: Error 1011: RFC-Open for QAS failed ! - partner not reached"},
       {"failed monitor", qas,
-       FakeSystemSetup().FailMonitor(Status::Error("Error 1014: RFC-Failure raised !")), true},
+       FakeSystemSetup().FailMonitor(Status::Error("Error 1014: RFC-Failure raised !")), true,
+       "ADA_ST04: Error 1014: RFC-Failure raised !"},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -129,10 +134,12 @@ TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
     EXPECT_EQ(Opened(), opened) << c.name;
     EXPECT_EQ(StateOf("QAS.P00"), "Rfc Failure") << c.name << out.str();
     EXPECT_EQ(out.str().find("<Channel>QAS.P00"), std::string::npos) << c.name;
+    // The state as before, and why.
     EXPECT_NE(out.str().find("(***) LogWrites: NoSystems=3, Processed=2, Failed=1 - QAS.P00: Rfc "
-                             "Failure</Text>"),
+                             "Failure (" +
+                             std::string(c.cause) + ")</Text>"),
               std::string::npos)
-        << c.name;
+        << c.name << out.str();
     EXPECT_EQ(File("QAS.P00"), c.profile) << c.name;
   }
 }
@@ -175,7 +182,7 @@ TEST_F(MultiSystemRunTest, FailedFigureLeavesNoTextBeforeTheSummary) {
   EXPECT_EQ(StateOf("PRD.P00"), "Rfc Failure");
   EXPECT_NE(out.str().find("State=Rfc Failure\n" +
                            Summary("LogWrites: NoSystems=1, Processed=0, Failed=1 - PRD.P00: Rfc "
-                                   "Failure")),
+                                   "Failure (history not written: Read-only file system)")),
             std::string::npos)
       << out.str();
   EXPECT_EQ(File("PRD.P00"), profile);

@@ -42,8 +42,14 @@ Status NameProfile(const Platform& platform, const std::string& argument,
   }
   SelectGlobalListing(naming);
 
-  if (naming->name.size() > kMaxProfileName || naming->dir.size() > kMaxProfileDir)
-    return Status::Error("Error 1008: Profile-Name too long !");
+  const char* too_long = "Error 1008: Profile-Name too long !";
+  if (naming->name.size() > kMaxProfileName)
+    return Status::Error(too_long, "the profile name has " + std::to_string(naming->name.size()) +
+                                       " characters with its extension, at most " +
+                                       std::to_string(kMaxProfileName));
+  if (naming->dir.size() > kMaxProfileDir)
+    return Status::Error(too_long, "the directory has " + std::to_string(naming->dir.size()) +
+                                       " characters, at most " + std::to_string(kMaxProfileDir));
   return Status::Ok();
 }
 
@@ -69,10 +75,11 @@ Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileNa
   file->dir = naming.dir;
   file->name = naming.name;
   file->path = naming.dir + naming.name;
-  if (!platform.ReadFile(file->path, &file->contents).ok()) {
+  if (Status read = platform.ReadFile(file->path, &file->contents); !read.ok()) {
     // The product modes name the whole path; the PRTG mode names the profile.
     const std::string& shown = mode == OutputMode::kExeXml ? file->name : file->path;
-    return Status::Error("Error 1002: Profile " + shown + " is missing...");
+    return Status::Error("Error 1002: Profile " + shown + " is missing...",
+                         platform.FullPath(file->path) + ": " + read.cause());
   }
   return Status::Ok();
 }

@@ -21,7 +21,8 @@ struct ProfileName {
 // The profile the first argument and the options name: ".P00" when the name
 // has no extension, "Tessarin.Prf" with "ITEM=", "SAP Tessarin.Gbl" for
 // "global", a directory split off. Fails with "Error 1008" for a name too
-// long to use: a cut one would open another system's profile.
+// long to use, naming the limit: a cut one would open another system's
+// profile.
 Status NameProfile(const Platform& platform, const std::string& argument,
                    const SensorOptions& options, ProfileName* naming);
 
@@ -36,7 +37,8 @@ OutputMode SelectedOutputMode(Platform& platform);
 // Reads the named profile into *file: in EXEXML mode from the PRTG sensor
 // directory (or, with "@", where the name says), in a product mode where the
 // name says. Fails with "Error 1002", naming the profile in EXEXML mode and
-// the whole path in a product mode, or as FindSensorDirectory does.
+// the whole path in a product mode, its cause the full path tried and the
+// system's reason, or as FindSensorDirectory does.
 Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,
                    OutputMode mode, const SensorOptions& options, ProfileFile* file);
 

@@ -49,8 +49,12 @@ TEST_F(ProfileNamingTest, NamesAndExtensions) {
 
 TEST_F(ProfileNamingTest, OverlongNamesAreRefusedNotCut) {
   EXPECT_TRUE(Name(std::string(59, 'p')).ok());
-  EXPECT_EQ(Name(std::string(60, 'p')).message(), "Error 1008: Profile-Name too long !");
-  EXPECT_FALSE(Name("/" + std::string(300, 'd') + "/prd").ok());
+  Status name = Name(std::string(60, 'p'));
+  EXPECT_EQ(name.message(), "Error 1008: Profile-Name too long !");
+  EXPECT_EQ(name.cause(), "the profile name has 64 characters with its extension, at most 63");
+  Status dir = Name("/" + std::string(300, 'd') + "/prd");
+  EXPECT_EQ(dir.message(), "Error 1008: Profile-Name too long !");
+  EXPECT_EQ(dir.cause(), "the directory has 302 characters, at most 255");
 }
 
 TEST_F(ProfileNamingTest, MarkerFilesBesideTheExecutableSelectTheMode) {

@@ -22,10 +22,15 @@ SensorContext::SensorContext(Platform& platform, std::ostream& out)
 
 std::string Rendered(const Status& status) {
   if (status.cause().empty()) return status.message();
-  return status.message() + " - " + OneLine(status.cause(), kMaxCause);
+  return status.message() + " - " + OneLine(status.cause());
 }
 
 bool SensorRun::Answer(int code) { return deadline == nullptr || deadline->Claim(code); }
+
+void SensorRun::SetTimeout(unsigned seconds) {
+  timeout_seconds = seconds;
+  if (deadline != nullptr) deadline->MoveTo(start + std::chrono::seconds(seconds));
+}
 
 int SensorRun::Fail(const Status& status) {
   if (!Answer(2)) return 2;
@@ -63,7 +68,7 @@ LogonGuard SensorRun::GuardOf(const ConnectionProfile& profile, const Status& re
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", now.year % 10000, now.month % 100,
                 now.day % 100, now.hour % 100, now.minute % 100, now.second % 100);
-  return LogonGuard{text, LogonFingerprint(profile), OneLine(refusal.cause(), kMaxCause)};
+  return LogonGuard{text, LogonFingerprint(profile), OneLine(refusal.cause(), kMaxGuardReason)};
 }
 
 void SensorRun::PrintProcessedLine() {
@@ -82,22 +87,21 @@ int RunSensor(const std::vector<std::string>& arguments, SensorContext& context)
   // Until the output mode is known, errors are PRTG documents.
   run.writer = MakeResultWriter(OutputMode::kExeXml, std::nullopt);
 
-  const Deadline::Clock::time_point start = Deadline::Clock::now();
-
   CommandLine command_line;
   if (Status read = ReadCommandLine(arguments, &command_line); !read.ok()) return run.Fail(read);
   run.options = command_line.options;
   run.second_argument = command_line.second_argument;
 
   // From here on the run answers within its time, whatever happens.
-  const unsigned seconds = run.options.timeout_seconds;
+  run.timeout_seconds = run.options.timeout_seconds;
+  const std::optional<unsigned> channel = run.options.channel;
   Deadline deadline(
-      start + std::chrono::seconds(seconds),
-      [&run, seconds](const std::string& what, const std::string& step) {
+      run.start + std::chrono::seconds(run.timeout_seconds),
+      [&run, channel](const std::string& what, const std::string& step) {
         // The run's own writer may be in use on the stuck thread.
-        std::unique_ptr<ResultWriter> writer = MakeResultWriter(run.mode, run.options.channel);
+        std::unique_ptr<ResultWriter> writer = MakeResultWriter(run.mode, channel);
         std::string message = "Error 1044: No answer from " + what + " within " +
-                              std::to_string(seconds) + " s (" + step + ") !";
+                              std::to_string(run.timeout_seconds) + " s (" + step + ") !";
         if (run.document_open)
           writer->FailDocument(message);
         else

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 #include "driver/command_line.h"
+#include "output/result_writer.h"
+#include "output/xml_text.h"
 
 namespace quillmeter {
 namespace {
@@ -22,6 +24,26 @@ bool NamesDirectory(const Platform& p, const std::string& line) {
          (line.size() > 2 && p.IsPathSeparator(line[2]));
 }
 
+// "Error 1002" naming the directories searched: whole ones only, as many as
+// PRTG's text holds, then "..." for the rest.
+Status MissingProfile(const std::string& name, const std::vector<std::string>& searched) {
+  const std::string message = "Error 1002: Profile " + name + " is missing...";
+  auto fits = [&](const std::string& cause) {
+    return EscapeXml(message + " - " + cause).size() <= kMaxPrtgText;
+  };
+  std::string cause = "searched: ";
+  for (size_t i = 0; i < searched.size(); ++i) {
+    std::string longer = cause + (i == 0 ? "" : "; ") + searched[i];
+    const bool last = i + 1 == searched.size();
+    if (!fits(last ? longer : longer + "; ...")) {
+      cause += i == 0 ? "..." : "; ...";
+      break;
+    }
+    cause = std::move(longer);
+  }
+  return Status::Error(message, cause);
+}
+
 }  // namespace
 
 std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
@@ -37,20 +59,13 @@ std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
                            ProfileFile* file) {
   // Opens dir + name; on success the profile is read. The directories
-  // probed are the cause of a missing profile, whole ones only, as many as
-  // a cause holds.
-  std::string searched;
-  bool cut = false;
+  // probed are the cause of a missing profile.
+  std::vector<std::string> searched;
   auto probe = [&](const std::string& dir) {
-    std::string longer =
-        (searched.empty() ? "searched: " : searched + "; ") + platform.FullPath(dir);
-    cut = cut || longer.size() > kMaxCause;
-    if (!cut) searched = std::move(longer);
+    searched.push_back(platform.FullPath(dir));
     return platform.ReadFile(dir + name, &file->contents).ok();
   };
-  auto missing = [&] {
-    return Status::Error("Error 1002: Profile " + name + " is missing...", searched);
-  };
+  auto missing = [&] { return MissingProfile(name, searched); };
   std::string dir;
   std::string path_file;
   bool named = false;
@@ -93,7 +108,7 @@ Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const s
   const std::string full = platform.FullPath(dir);
   const std::string& judged = dir.empty() ? full : dir;
   if (judged.size() < 7 || UpperCase(judged.substr(judged.size() - 7, 6)) != "EXEXML")
-    return Status::Error("Sorry, invalid Path-Usage...", full + " is not an EXEXML sensor folder");
+    return Status::Error("Sorry, invalid Path-Usage...", "not an EXEXML sensor folder: " + full);
   file->dir = dir;
   file->name = name;
   file->path = dir + name;

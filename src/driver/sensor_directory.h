@@ -33,8 +33,8 @@ std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
 // current directory, else in the default directories, and reads it into
 // *file. The directory must be an ExeXml directory (the current one judged
 // by its full name). Fails with "Error 1002: Profile <name> is missing...",
-// its cause the directories searched, or "Sorry, invalid Path-Usage...",
-// its cause the directory found.
+// its cause the directories searched (whole ones, as many as PRTG shows),
+// or "Sorry, invalid Path-Usage...", its cause why and the directory found.
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
                            ProfileFile* file);
 

@@ -32,7 +32,8 @@ TEST_F(SensorDirectoryTest, TheCurrentDirectoryIsJudgedByItsFullName) {
   Put("");
   Status refused = Find();
   EXPECT_EQ(refused.message(), "Sorry, invalid Path-Usage...");
-  EXPECT_EQ(refused.cause(), "/work/ is not an EXEXML sensor folder");
+  // Why first: a long folder's tail shows why it was refused.
+  EXPECT_EQ(refused.cause(), "not an EXEXML sensor folder: /work/");
   // PRTG may start the sensor in its sensor folder.
   platform.current_dir = std::string("/prtg/") + kExeXml;
   ASSERT_TRUE(Find().ok());
@@ -59,9 +60,10 @@ TEST_F(SensorDirectoryTest, DefaultDirectoriesAreProbedInOrder) {
 TEST_F(SensorDirectoryTest, NowhereIsError1002WithTheBareNameAndWhereItLooked) {
   Status missing = Find();
   EXPECT_EQ(missing.message(), "Error 1002: Profile PRD.P00 is missing...");
-  // Whole directories only, as many as a cause holds.
+  // Every directory, the 32-bit PRTG's on 64-bit Windows too.
   EXPECT_EQ(missing.cause(), std::string("searched: /work/; /root/Programme/") + kExeXml +
-                                 "; /root/Program Files/" + kExeXml);
+                                 "; /root/Program Files/" + kExeXml +
+                                 "; /root/Program Files (x86)/" + kExeXml);
   roots.drive_root = "";
   EXPECT_EQ(Find().cause(), std::string("searched: /work/; /Programme/") + kExeXml +
                                 "; /Program Files/" + kExeXml + "; /Program Files (x86)/" +
@@ -70,6 +72,18 @@ TEST_F(SensorDirectoryTest, NowhereIsError1002WithTheBareNameAndWhereItLooked) {
   platform.files["/root/PRTG_Path.Txt"] = "/prtg\n";
   EXPECT_EQ(Find().cause(),
             std::string("searched: /prtg/") + kExeXml + "; /prtg/Custom Sensors/ExeXml/; /prtg/");
+}
+
+TEST_F(SensorDirectoryTest, DirectoriesTooLongForPrtgAreLeftOutWholeAfterTheOnesThatFit) {
+  const std::string deep = "/" + std::string(1500, 'd') + "/";
+  platform.current_dir = deep;
+  roots.drive_root = "/" + std::string(300, 'r');
+  const std::string cause = Find().cause();
+  const std::string first_default = roots.drive_root + "/Programme/" + kExeXml;
+  EXPECT_EQ(cause, "searched: " + deep + "; " + first_default + "; ...");
+  EXPECT_LE(std::string("Error 1002: Profile PRD.P00 is missing... - " + cause).size(), 2000u);
+  platform.current_dir = "/" + std::string(2000, 'd') + "/";
+  EXPECT_EQ(Find().cause(), "searched: ...");
 }
 
 TEST_F(SensorDirectoryTest, PathFileDriveGetsSeparatorAndSubPath) {

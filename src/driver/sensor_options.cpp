@@ -49,6 +49,33 @@ unsigned LeadingDigits(std::string_view text, size_t at_most) {
   return number;
 }
 
+// The keys that take a number, and what it must be.
+struct NumberKey {
+  const char* key;
+  const char* what;
+  unsigned most;
+  unsigned SensorOptions::*field;
+};
+
+constexpr NumberKey kNumberKeys[] = {
+    {"TIMEOUT=", "a whole number of seconds", SensorOptions::kMaxTimeout,
+     &SensorOptions::timeout_seconds},
+    {"JOBS=", "a whole number", SensorOptions::kMaxJobs, &SensorOptions::jobs},
+};
+
+// `text` as a whole number from 1 to `most`, or nullopt when it is none:
+// digits only, so that a typo such as "5O" is never read as 5.
+std::optional<unsigned> WholeNumber(std::string_view text, unsigned most) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  size_t first = std::min(text.find_first_not_of('0'), text.size());
+  // More digits than the largest bound has is out of range, whatever they say.
+  if (text.size() - first > 3) return std::nullopt;
+  unsigned number = LeadingDigits(text.substr(first), 3);
+  if (number < 1 || number > most) return std::nullopt;
+  return number;
+}
+
 }  // namespace
 
 SensorOptions ParseOptions(std::string_view parameter_text) {
@@ -64,17 +91,25 @@ SensorOptions ParseOptions(std::string_view parameter_text) {
   options.host = words.Value(",HOST=");
   options.system_number = words.Value(",NO=");
   options.call_log = words.Has(",SYSLOG");
-  // A value outside the range is taken as its nearer end, as PRTG's own
-  // timeout goes up to 900 s; one without digits keeps the default.
-  auto bounded = [&](std::string_view key, unsigned fallback, unsigned most) {
-    std::optional<std::string_view> value = words.After(key);
-    if (!value || value->empty() || (*value)[0] < '0' || (*value)[0] > '9') return fallback;
-    return std::clamp(LeadingDigits(*value, 4), 1u, most);
-  };
-  options.timeout_seconds =
-      bounded("TIMEOUT=", SensorOptions::kDefaultTimeout, SensorOptions::kMaxTimeout);
-  options.jobs = bounded("JOBS=", SensorOptions::kDefaultJobs, SensorOptions::kMaxJobs);
+  // A value that is none CheckNumbers refuses; here it keeps the default.
+  for (const NumberKey& number : kNumberKeys) {
+    if (std::optional<std::string> value = words.Value(number.key))
+      if (std::optional<unsigned> n = WholeNumber(*value, number.most)) options.*number.field = *n;
+  }
   return options;
+}
+
+Status CheckNumbers(std::string_view parameter_text, std::string_view source) {
+  Words words(parameter_text);
+  for (const NumberKey& number : kNumberKeys) {
+    std::optional<std::string> value = words.Value(number.key);
+    if (!value || WholeNumber(*value, number.most)) continue;
+    return Status::Error(std::string("Error 1048: ") + number.key + " must be " + number.what +
+                             " from 1 to " + std::to_string(number.most),
+                         "read \"" + *value + "\"" +
+                             (source.empty() ? "" : " in " + std::string(source)));
+  }
+  return Status::Ok();
 }
 
 SensorOptions AllocationOptions(const SensorOptions& command_line, std::string_view allocation) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+
 namespace quillmeter {
 
 struct SensorOptions {
@@ -43,8 +45,15 @@ struct SensorOptions {
   static constexpr unsigned kMaxJobs = 32;
 };
 
-// Reads the keys and markers of `parameter_text`.
+// Reads the keys and markers of `parameter_text`. A "TIMEOUT=" or "JOBS="
+// that CheckNumbers refuses keeps the default.
 SensorOptions ParseOptions(std::string_view parameter_text);
+
+// Refuses a "TIMEOUT=" or "JOBS=" whose value (up to a blank or comma) is
+// not a whole number in its range: "Error 1048: TIMEOUT= must be a whole
+// number of seconds from 1 to 900 - read "5O"", followed by " in <source>"
+// when `source` is not empty. A typo must not quietly give another time.
+Status CheckNumbers(std::string_view parameter_text, std::string_view source = {});
 
 // Options of a global listing's allocation text, which stands in for the
 // parameter words from then on; the console trace, and "TIMEOUT=" and

@@ -48,7 +48,7 @@ TEST(SensorOptionsTest, ValuesEndAtTheirLimits) {
   EXPECT_EQ(ParseOptions("ITEM=" + std::string(120, 'w')).item, std::string(90, 'w'));
 }
 
-TEST(SensorOptionsTest, TimeoutAndJobsStayInTheirRanges) {
+TEST(SensorOptionsTest, TimeoutAndJobsAreWholeNumbersInTheirRanges) {
   struct Case {
     const char* text;
     unsigned timeout;
@@ -56,18 +56,45 @@ TEST(SensorOptionsTest, TimeoutAndJobsStayInTheirRanges) {
   } cases[] = {
       {"", 50, 4},
       {"timeout=20 jobs=8", 20, 8},
-      {"TIMEOUT=0,JOBS=0", 1, 1},
-      {"TIMEOUT=901", 900, 4},
-      {"TIMEOUT=99999", 900, 4},
-      {"JOBS=33", 50, 32},
-      {"TIMEOUT=x JOBS=", 50, 4},
+      {"TIMEOUT=1,JOBS=1", 1, 1},
+      {"TIMEOUT=900 JOBS=32", 900, 32},
+      {"TIMEOUT=0007", 7, 4},
       {"Item=a,Timeout=15", 15, 4},
   };
   for (const Case& c : cases) {
+    EXPECT_TRUE(CheckNumbers(c.text).ok()) << c.text;
     SensorOptions o = ParseOptions(c.text);
     EXPECT_EQ(o.timeout_seconds, c.timeout) << c.text;
     EXPECT_EQ(o.jobs, c.jobs) << c.text;
   }
+}
+
+TEST(SensorOptionsTest, AnythingElseIsError1048SayingWhatWasRead) {
+  const std::string timeout = "Error 1048: TIMEOUT= must be a whole number of seconds from 1 to 900";
+  const std::string jobs = "Error 1048: JOBS= must be a whole number from 1 to 32";
+  struct Case {
+    const char* text;
+    const std::string& message;
+    const char* cause;
+  } cases[] = {
+      {"TIMEOUT=5O", timeout, "read \"5O\""},
+      {"timeout=abc", timeout, "read \"abc\""},
+      {"TIMEOUT=-3", timeout, "read \"-3\""},
+      {"TIMEOUT=0", timeout, "read \"0\""},
+      {"TIMEOUT=901", timeout, "read \"901\""},
+      {"TIMEOUT=99999999999999999999", timeout, "read \"99999999999999999999\""},
+      {"TIMEOUT= JOBS=2", timeout, "read \"\""},
+      {"Item=x,JOBS=0", jobs, "read \"0\""},
+      {"JOBS=33", jobs, "read \"33\""},
+      {"TIMEOUT=5 Jobs=4x", jobs, "read \"4x\""},
+  };
+  for (const Case& c : cases) {
+    Status checked = CheckNumbers(c.text);
+    EXPECT_EQ(checked.message(), c.message) << c.text;
+    EXPECT_EQ(checked.cause(), c.cause) << c.text;
+  }
+  EXPECT_EQ(CheckNumbers("Item=x,TIMEOUT=5O", "SAP Tessarin.Gbl").cause(),
+            "read \"5O\" in SAP Tessarin.Gbl");
 }
 
 TEST(SensorOptionsTest, EveryMarkerSwitchesOnTheTraceAndOnlyTheAtOpensInPlace) {

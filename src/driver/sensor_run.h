@@ -50,6 +50,13 @@ struct SensorRun {
   std::atomic<bool> document_open{false};
   FailurePrinter failure_printer;
   Deadline* deadline = nullptr;  // none in tests that need none
+  // When the run began, and the seconds it may take from then: the
+  // deadline's, which its late answer names.
+  Deadline::Clock::time_point start = Deadline::Clock::now();
+  std::atomic<unsigned> timeout_seconds{0};
+
+  // Gives the run `seconds` from its start, moving its deadline.
+  void SetTimeout(unsigned seconds);
 
   // Claims the run's answer, whose exit code is `code`: false when the
   // deadline answered already, and then nothing more may be printed.

@@ -54,9 +54,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
 
   if (run.deadline != nullptr) {
     run.deadline->Track(request.open.profile.destination, "RfcOpen");
-    request.progress = [&run](ScanStep step) {
-      run.deadline->Step(std::string(ScanStepName(step)));
-    };
+    request.progress = [&run](std::string_view step) { run.deadline->Step(std::string(step)); };
   }
   ScanResult scan = ScanSystem(*system, request);
   if (run.options.console_trace && !scan.console_note.empty()) run.Write(scan.console_note + "\n");

@@ -203,7 +203,11 @@ TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {
        "/Programme/PRTG Network Monitor/Custom Sensors/ExeXml/; "
        "/Program Files/PRTG Network Monitor/Custom Sensors/ExeXml/; "
        "/Program Files (x86)/PRTG Network Monitor/Custom Sensors/ExeXml/"},
-      {{"/work/R&D"}, "Quillmeter.Quintara", "Error 1002: Profile /work/R&D.P00 is missing..."},
+      {{"/work/R&D"}, "Quillmeter.Quintara",
+       "Error 1002: Profile /work/R&D.P00 is missing... - /work/R&D.P00: No such file or "
+       "directory"},
+      {{"qas", "@"}, nullptr,
+       "Error 1002: Profile qas.P00 is missing... - /work/qas.P00: No such file or directory"},
       {{"prd", std::string(128, 'p')}, nullptr, "Error 1009: Parameters too long !"},
   };
   for (const Case& c : cases) {
@@ -215,7 +219,7 @@ TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {
   platform.files = {{"prd.P00", ProfileText()}};
   EXPECT_EQ(Run({"prd"}), 2);
   EXPECT_EQ(out.str(),
-            ErrorDocument("Sorry, invalid Path-Usage... - /work/ is not an EXEXML sensor folder"));
+            ErrorDocument("Sorry, invalid Path-Usage... - not an EXEXML sensor folder: /work/"));
   EXPECT_TRUE(library.calls.empty());
 }
 

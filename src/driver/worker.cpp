@@ -45,7 +45,7 @@ class ProcessWorker : public SystemWorker {
     {
       std::lock_guard<std::mutex> hold(lock_);
       child_ = nullptr;
-      if (stopped_) return Stopped();
+      if (stopped_) return Stopped(LastStep(output));
     }
     if (DecodeReport(output, &outcome.report)) outcome.end = WorkerOutcome::End::kReported;
     return outcome;
@@ -58,9 +58,10 @@ class ProcessWorker : public SystemWorker {
   }
 
  private:
-  static WorkerOutcome Stopped() {
+  static WorkerOutcome Stopped(std::string step = std::string()) {
     WorkerOutcome outcome;
     outcome.end = WorkerOutcome::End::kStopped;
+    outcome.step = std::move(step);
     return outcome;
   }
 
@@ -124,6 +125,12 @@ int RunWorker(SensorContext& context, std::istream& in) {
   std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   WorkerJob job;
   if (!DecodeJob(input, &job)) return 2;
+  // Each step as it begins, so that a run that stops this worker can say
+  // what it waited on.
+  job.request.progress = [&context](std::string_view step) {
+    context.out << EncodeStep(step);
+    context.out.flush();
+  };
   ReportingSink sink(context.out);
   context.out << EncodeReport(ScanJob(context, job, sink));
   context.out.flush();

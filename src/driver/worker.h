@@ -23,6 +23,9 @@ struct WorkerOutcome {
   };
   End end = End::kLost;
   WorkerReport report;
+  // For kStopped: what the scan waited on (ScanRequest::progress), "" when
+  // it had not begun.
+  std::string step;
 };
 
 // Scans one system in isolation. Stop may be called from another thread.

@@ -7,6 +7,7 @@ namespace quillmeter {
 namespace {
 
 constexpr std::string_view kBegin = "\x1eQMW1\n";
+constexpr std::string_view kStep = "\x1eSTEP ";
 constexpr std::string_view kEnd =
     "\x1e"
     "END\n";
@@ -134,6 +135,22 @@ constexpr std::pair<const char*, std::string ConnectionProfile::*> kProfileField
 };
 
 }  // namespace
+
+std::string EncodeStep(std::string_view step) {
+  return std::string(kStep) + Escaped(step) + "\n";
+}
+
+std::string LastStep(std::string_view text) {
+  // A line the kill cut short is passed over for the one before.
+  for (size_t at = text.rfind(kStep); at != std::string_view::npos;
+       at = at == 0 ? std::string_view::npos : text.rfind(kStep, at - 1)) {
+    std::string_view rest = text.substr(at + kStep.size());
+    size_t end = rest.find('\n');
+    if (end == std::string_view::npos) continue;
+    if (std::optional<std::string> step = Unescaped(rest.substr(0, end))) return *step;
+  }
+  return std::string();
+}
 
 std::string EncodeJob(const WorkerJob& job) {
   Fields fields;

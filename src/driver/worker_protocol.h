@@ -31,6 +31,13 @@ struct WorkerReport {
 std::string EncodeJob(const WorkerJob& job);
 std::string EncodeReport(const WorkerReport& report);
 
+// A line that tells the step the worker's scan begins (a step's name or
+// what the open waits on), written before the report.
+std::string EncodeStep(std::string_view step);
+
+// The last step `text` (a worker's output) tells, or "" for none.
+std::string LastStep(std::string_view text);
+
 // The job or report in `text`, from the last whole frame in it; false when
 // there is none, or it is damaged. Any input is safe.
 bool DecodeJob(std::string_view text, WorkerJob* job);

@@ -26,6 +26,19 @@ TEST(WorkerProtocolTest, AJobComesThroughWhole) {
   EXPECT_EQ(EncodeJob(job).find('\r'), std::string::npos) << "no byte a text pipe changes";
 }
 
+TEST(WorkerProtocolTest, TheLastStepToldIsTheOneAStoppedWorkerWaitedOn) {
+  const std::string wait = "waiting for SapRfc.lck, held by the scan of HNG";
+  EXPECT_EQ(LastStep(""), "");
+  EXPECT_EQ(LastStep("chatter"), "");
+  EXPECT_EQ(LastStep(EncodeStep("RfcOpen") + "chatter" + EncodeStep(wait) + "x"), wait);
+  EXPECT_EQ(LastStep(EncodeStep("a\nb\\c")), "a\nb\\c");
+  EXPECT_EQ(LastStep(EncodeStep("RfcOpen") + EncodeStep("ADA_ST04").substr(0, 8)), "RfcOpen")
+      << "a step cut off by the kill";
+  // The report after the steps is found as ever.
+  WorkerReport back;
+  EXPECT_TRUE(DecodeReport(EncodeStep("RfcOpen") + EncodeReport(WorkerReport()), &back));
+}
+
 TEST(WorkerProtocolTest, AReportComesThroughWhateverSurroundsIt) {
   WorkerReport report;
   report.scan.growth = {5000000000u, 1, 2, 3};

@@ -25,7 +25,7 @@ class DocumentWriter : public ResultWriter {
 
   void Summary(std::string_view text) override {
     result_.Append("\n<Text>");
-    Element(text);
+    result_.Append(TextElement(text));
     result_.Append("</Text>\n");
   }
 
@@ -50,7 +50,7 @@ class DocumentWriter : public ResultWriter {
     static constexpr std::string_view kHead = "<Error>1</Error>\n<Text>";
     static constexpr std::string_view kTail = "</Text>\n</Prtg>\n";
     result_.Set(kHead);
-    result_.Append(ElementText(message, result_.room() - kTail.size()));
+    result_.Append(TextElement(message));
     result_.Append(kTail);
   }
 
@@ -131,12 +131,18 @@ class TalvrenWriter : public ConsoleWriter {
 }  // namespace
 
 void ResultWriter::ErrorDocument(std::string_view message) {
-  static constexpr std::string_view kHead = "<Prtg>\n<Error>1</Error>\n<Text>";
-  static constexpr std::string_view kTail = "</Text>\n</Prtg>\n";
-  const size_t room = ResultText::kCapacity - kHead.size() - kTail.size();
-  result_.Set(kHead);
-  result_.Append(ElementText(message, room));
-  result_.Append(kTail);
+  result_.Set("<Prtg>\n<Error>1</Error>\n<Text>");
+  result_.Append(TextElement(message));
+  result_.Append("</Text>\n</Prtg>\n");
+}
+
+std::string ResultWriter::TextElement(std::string_view text) const {
+  // Measured as PRTG reads the document: escaped. What a message says
+  // comes first and its cause after, so a cut takes the end of the cause.
+  static constexpr std::string_view kCut = "...";
+  std::string whole = ElementText(text, std::string::npos);
+  if (whole.size() <= kMaxPrtgText) return whole;
+  return ElementText(text, kMaxPrtgText - kCut.size()) + std::string(kCut);
 }
 
 unsigned ResultWriter::CountChannel(std::string_view* name, std::string_view* value,

@@ -13,6 +13,9 @@
 
 namespace quillmeter {
 
+// PRTG shows at most this many characters of a document's <Text>.
+inline constexpr size_t kMaxPrtgText = 2000;
+
 class ResultWriter {
  public:
   virtual ~ResultWriter() = default;
@@ -33,7 +36,7 @@ class ResultWriter {
   virtual void CloseDocument() = 0;
 
   // Replaces the buffer with the PRTG error document carrying `message`,
-  // cut so that the document always ends complete.
+  // cut as TextElement cuts it.
   void ErrorDocument(std::string_view message);
 
   // Ends a document whose start is already printed with `message` as its
@@ -46,6 +49,10 @@ class ResultWriter {
   // `text` as element text of this mode, at most `limit` bytes: escaped
   // for XML in the document modes, unchanged in the console modes.
   virtual std::string ElementText(std::string_view text, size_t limit) const = 0;
+
+  // `text` as the element text of a <Text>, within kMaxPrtgText: a longer
+  // one is cut where it must be, at its end, and ends with "...".
+  std::string TextElement(std::string_view text) const;
 
   // Counts a channel and cuts its texts; returns its number from 1.
   unsigned CountChannel(std::string_view* name, std::string_view* value, std::string_view* unit);

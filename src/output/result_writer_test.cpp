@@ -82,11 +82,21 @@ TEST(ResultWriterTest, LongTextsAreCutAndTheBufferNeverOverflows) {
   for (int i = 0; i < 1000; ++i) xml->Summary("0123456789");
   EXPECT_EQ(xml->result().str().size(), ResultText::kCapacity);
 
-  xml->ErrorDocument(std::string(10000, '&'));
+  // PRTG shows 2000 characters of a text: a longer one is cut at its end,
+  // never inside an entity, and says so.
+  xml->ErrorDocument("Error 1002: x - " + std::string(10000, '&'));
   const std::string& doc = xml->result().str();
-  EXPECT_LE(doc.size(), ResultText::kCapacity);
-  EXPECT_EQ(doc.substr(doc.size() - 16), "</Text>\n</Prtg>\n");
-  EXPECT_EQ(doc.find("&amp;&</Text>"), std::string::npos) << "entity cut in half";
+  const std::string head = "<Prtg>\n<Error>1</Error>\n<Text>", tail = "</Text>\n</Prtg>\n";
+  ASSERT_TRUE(doc.starts_with(head + "Error 1002: x - &amp;")) << doc;
+  ASSERT_TRUE(doc.ends_with("&amp;..." + tail)) << doc;
+  const size_t text = doc.size() - head.size() - tail.size();
+  EXPECT_LE(text, 2000u);
+  EXPECT_GT(text, 1995u);
+  xml->ErrorDocument(std::string(2000, 'x'));
+  EXPECT_EQ(xml->result().str().find("..."), std::string::npos) << "2000 fit whole";
+  xml->ErrorDocument(std::string(2001, 'x'));
+  EXPECT_EQ(xml->result().str(),
+            "<Prtg>\n<Error>1</Error>\n<Text>" + std::string(1997, 'x') + "...</Text>\n</Prtg>\n");
   xml->ErrorDocument("");
   EXPECT_EQ(xml->result().str(), "<Prtg>\n<Error>1</Error>\n<Text></Text>\n</Prtg>\n");
 }

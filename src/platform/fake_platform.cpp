@@ -24,7 +24,8 @@ class FakeLibrary : public DynamicLibrary {
 
 }  // namespace
 
-Status FakePlatform::LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
+Status FakePlatform::LockFile(const std::string& path, const LockHolder&,
+                              std::unique_ptr<FileLock>* lock) {
   locks.push_back(path);
   *lock = std::make_unique<FileLock>();
   return Status::Ok();

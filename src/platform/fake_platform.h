@@ -35,7 +35,8 @@ class FakePlatform : public Platform {
   Status StartWorker(const std::vector<std::string>&, std::unique_ptr<ChildProcess>*) override {
     return Status::Error("cannot start a worker", "not in tests");
   }
-  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
+  Status LockFile(const std::string& path, const LockHolder&,
+                  std::unique_ptr<FileLock>* lock) override;
   [[noreturn]] void EndNow(int code) override;
   char PathSeparator() const override { return '/'; }
   bool IsPathSeparator(char c) const override { return c == '/'; }

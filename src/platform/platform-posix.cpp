@@ -1,6 +1,7 @@
 // POSIX implementation of the platform seam.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +55,11 @@ bool WriteAll(int fd, std::string_view data) {
 
 class PosixPlatform : public Platform {
  public:
+  // A write beyond the file-size limit (ulimit -f) would end the process
+  // with SIGXFSZ, unanswered and with its temporary file left behind;
+  // ignored, the write fails with EFBIG, which the caller reports.
+  PosixPlatform() { signal(SIGXFSZ, SIG_IGN); }
+
   Status ReadFile(const std::string& path, std::string* contents) override {
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0) return ErrnoError("cannot open", path);

@@ -92,9 +92,10 @@ class Platform {
   }
 
   // Holds an exclusive lock on `path`, created when missing, waiting while
-  // another process holds it.
-  virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
-    return LockWholeFile(path, lock);
+  // another process holds it; the file names `holder` while it is held.
+  virtual Status LockFile(const std::string& path, const LockHolder& holder,
+                          std::unique_ptr<FileLock>* lock) {
+    return LockWholeFile(path, holder, lock);
   }
 
   // Ends the process at once with `code`, running nothing more: other

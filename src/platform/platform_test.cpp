@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace quillmeter {
 namespace {
@@ -102,6 +105,26 @@ TEST_F(PlatformTest, FullPathsHangFromTheCurrentDirectory) {
             cwd + "sub" + platform.PathSeparator() + "f");
   std::string full = Path("f");
   EXPECT_EQ(platform.FullPath(full), full);
+}
+
+TEST_F(PlatformTest, AWaitingLockIsToldWhoHoldsItAndTakesItOnRelease) {
+  std::unique_ptr<FileLock> first;
+  ASSERT_OK(platform.LockFile(Path("lck"), LockHolder{"HNG", nullptr}, &first));
+  std::promise<std::string> told;
+  std::thread waiter([&] {
+    std::unique_ptr<FileLock> second;
+    LockHolder holder{"DEM", [&](const std::string& name) { told.set_value(name); }};
+    EXPECT_TRUE(platform.LockFile(Path("lck"), holder, &second).ok());
+  });
+  std::future<std::string> name = told.get_future();
+  ASSERT_EQ(name.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(name.get(), "HNG");
+  first.reset();
+  waiter.join();
+  // Released, the file names nobody; taken at once, nobody is told.
+  std::unique_ptr<FileLock> third;
+  LockHolder unwaited{"QAS", [](const std::string&) { ADD_FAILURE() << "waited for a free lock"; }};
+  ASSERT_OK(platform.LockFile(Path("lck"), unwaited, &third));
 }
 
 TEST_F(PlatformTest, MissingLibraryIsAnErrorNamingIt) {

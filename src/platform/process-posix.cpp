@@ -83,14 +83,38 @@ class PosixChild : public ChildProcess {
   int exit_code_ = -1;
 };
 
+// Makes `name` the lock file's content. A name that cannot be written
+// leaves waiters without one.
+void WriteHolder(int fd, std::string_view name) {
+  if (ftruncate(fd, 0) != 0 || name.empty()) return;
+  ssize_t written = pwrite(fd, name.data(), name.size(), 0);
+  (void)written;
+}
+
+// The holder's name stays in the lock file while the lock is held: it is
+// emptied before the release, so a name read there is the holder's.
 class PosixLock : public FileLock {
  public:
   explicit PosixLock(int fd) : fd_(fd) {}
-  ~PosixLock() override { close(fd_); }  // closing releases the lock
+  ~PosixLock() override {
+    WriteHolder(fd_, "");
+    close(fd_);  // closing releases the lock
+  }
 
  private:
   int fd_;
 };
+
+// Longest holder name read from a lock file.
+constexpr size_t kMaxHolderName = 64;
+
+std::string ReadHolder(int fd) {
+  char buffer[kMaxHolderName];
+  ssize_t n;
+  while ((n = pread(fd, buffer, sizeof buffer, 0)) < 0 && errno == EINTR) {
+  }
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
 
 }  // namespace
 
@@ -138,15 +162,21 @@ Status StartWorkerProcess(const std::string& executable, const std::vector<std::
   return Status::Ok();
 }
 
-Status LockWholeFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
+Status LockWholeFile(const std::string& path, const LockHolder& holder,
+                     std::unique_ptr<FileLock>* lock) {
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return ErrnoError("cannot open " + path);
-  while (flock(fd, LOCK_EX) != 0) {
+  int taken;
+  while ((taken = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (taken != 0 && errno == EWOULDBLOCK && holder.waiting) holder.waiting(ReadHolder(fd));
+  while (taken != 0 && (taken = flock(fd, LOCK_EX)) != 0) {
     if (errno == EINTR) continue;
     Status error = ErrnoError("cannot lock " + path);
     close(fd);
     return error;
   }
+  WriteHolder(fd, holder.name);
   *lock = std::make_unique<PosixLock>(fd);
   return Status::Ok();
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 
 #include "platform/error-win32.h"
 #include "platform/process.h"
@@ -96,14 +97,47 @@ class WindowsChild : public ChildProcess {
   std::atomic<bool> killed_{false};
 };
 
+// Makes `name` the lock file's content. A name that cannot be written
+// leaves waiters without one.
+void WriteHolder(HANDLE file, const std::string& name) {
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) return;
+  DWORD written = 0;
+  if (!name.empty()) WriteFile(file, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
+}
+
+// Longest holder name read from a lock file.
+constexpr DWORD kMaxHolderName = 64;
+
+std::string ReadHolder(HANDLE file) {
+  char buffer[kMaxHolderName];
+  OVERLAPPED at{};  // from the start of the file
+  DWORD n = 0;
+  if (!ReadFile(file, buffer, sizeof buffer, &n, &at)) return std::string();
+  return std::string(buffer, n);
+}
+
+// The holder's name stays in the lock file while the lock is held: it is
+// emptied before the release, so a name read there is the holder's.
 class WindowsLock : public FileLock {
  public:
   explicit WindowsLock(HANDLE file) : file_(file) {}
-  ~WindowsLock() override { CloseHandle(file_); }  // closing releases the lock
+  ~WindowsLock() override {
+    WriteHolder(file_, "");
+    CloseHandle(file_);  // closing releases the lock
+  }
 
  private:
   HANDLE file_;
 };
+
+// Windows' locks bar reading the bytes they cover: the lock covers one byte
+// far beyond any name, so the holder's name stays readable.
+bool LockByte(HANDLE file, DWORD flags) {
+  OVERLAPPED at{};
+  at.OffsetHigh = 0x7FFFFFFF;
+  return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | flags, 0, 1, 0, &at) != 0;
+}
 
 }  // namespace
 
@@ -161,17 +195,21 @@ Status StartWorkerProcess(const std::string& executable, const std::vector<std::
   return Status::Ok();
 }
 
-Status LockWholeFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
+Status LockWholeFile(const std::string& path, const LockHolder& holder,
+                     std::unique_ptr<FileLock>* lock) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError("cannot open " + path);
-  OVERLAPPED whole{};
-  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
-    Status error = LastError("cannot lock " + path);
-    CloseHandle(file);
-    return error;
+  if (!LockByte(file, LOCKFILE_FAIL_IMMEDIATELY)) {
+    if (holder.waiting) holder.waiting(ReadHolder(file));
+    if (!LockByte(file, 0)) {
+      Status error = LastError("cannot lock " + path);
+      CloseHandle(file);
+      return error;
+    }
   }
+  WriteHolder(file, holder.name);
   *lock = std::make_unique<WindowsLock>(file);
   return Status::Ok();
 }

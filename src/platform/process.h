@@ -3,6 +3,7 @@
 #ifndef QUILLMETER_PLATFORM_PROCESS_H_
 #define QUILLMETER_PLATFORM_PROCESS_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,10 +43,21 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+// Who takes a lock, for those that must wait for it.
+struct LockHolder {
+  // Written into the file while the lock is held, and emptied when it is
+  // released, so that a waiter can name the holder.
+  std::string name;
+  // Called once before waiting when another process holds the lock, with
+  // the name that one wrote ("" when none can be read).
+  std::function<void(const std::string& holder)> waiting;
+};
+
 // The implementations the platforms share out to; see Platform.
 Status StartWorkerProcess(const std::string& executable, const std::vector<std::string>& arguments,
                           std::unique_ptr<ChildProcess>* child);
-Status LockWholeFile(const std::string& path, std::unique_ptr<FileLock>* lock);
+Status LockWholeFile(const std::string& path, const LockHolder& holder,
+                     std::unique_ptr<FileLock>* lock);
 [[noreturn]] void EndProcessNow(int code);
 
 }  // namespace quillmeter

@@ -61,7 +61,8 @@ std::string ItemOf(std::string_view allocation) {
 Status TakeAllocation(std::string_view line, SystemListing* listing, std::string* kept) {
   std::string_view allocation = From(line, kAllocationColumn);
   if (!IsOwnAllocation(allocation))
-    return Status::Error("Error 1029: Invalid Sensor-Allocation...");
+    return Status::Error("Error 1029: Invalid Sensor-Allocation...",
+                         std::string("no ,Sensor=\"SAP ") + kProductName + "\"");
   std::string parameters(allocation.substr(0, allocation.find(",Sensor=")));
   std::replace(parameters.begin(), parameters.end(), ':', ' ');
   // The allocation becomes the parameters; a cut one could lose a marker.
@@ -145,7 +146,9 @@ Status ReadSystemListing(Platform& platform, const ListingRequest& request,
                        : ReadItemProfile(request, contents, listing);
   if (!read.ok()) return read;
   if (listing->system_list.empty())
-    return Status::Error("Error 1025: Global Server Listing missing...");
+    return Status::Error("Error 1025: Global Server Listing missing...",
+                         request.name + " names no system" +
+                             (global ? " for " + request.first_word : std::string()));
   if (listing->item_id.empty())
     return Status::Error("Error 1026: Global Item Idenification missing...");
   return Status::Ok();

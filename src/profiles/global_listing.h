@@ -53,7 +53,8 @@ struct SystemListing {
 };
 
 // Reads the item profile or the global listing (by request.name). Fails with
-// the listing's numbered message (1024 to 1030, "10x1").
+// the listing's numbered message (1024 to 1030, "10x1"); 1025, 1029 and 1030
+// say what the file lacks.
 Status ReadSystemListing(Platform& platform, const ListingRequest& request, SystemListing* listing);
 
 }  // namespace quillmeter

@@ -68,13 +68,13 @@ bool GuardHolds(const std::optional<LogonGuard>& guard, const ConnectionProfile&
 
 std::string LogonGuardLine(const LogonGuard& guard) {
   return std::string(kLogonGuardTag) + std::string(kDateKey) + guard.date_time +
-         std::string(kFingerprintKey) + guard.fingerprint + " " + OneLine(guard.message, kMaxCause);
+         std::string(kFingerprintKey) + guard.fingerprint + " " + OneLine(guard.message, kMaxGuardReason);
 }
 
 std::string RefusedLogonMessage(const ConnectionProfile& profile, const LogonGuard& guard,
                                 const std::string& profile_name) {
   return "Error 1045: Logon to " + profile.destination + " as " + UpperCase(profile.user) +
-         " refused on " + guard.date_time + " - " + OneLine(guard.message, kMaxCause) +
+         " refused on " + guard.date_time + " - " + OneLine(guard.message, kMaxGuardReason) +
          " - not tried again until User or Password in Profile " + profile_name + " change !";
 }
 

@@ -21,6 +21,9 @@ namespace quillmeter {
 // Every line that begins so is the guard's.
 inline constexpr std::string_view kLogonGuardTag = "# Alb ";
 
+// The longest reason a guard line keeps: SAP's one line, whole.
+inline constexpr size_t kMaxGuardReason = 200;
+
 struct LogonGuard {
   std::string date_time;    // "YYYYMMDD HH:MM:SS", the sensor's local time
   std::string fingerprint;  // LogonFingerprint of the refused logon data

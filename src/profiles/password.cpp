@@ -1,5 +1,7 @@
 #include "profiles/password.h"
 
+#include <string>
+
 namespace quillmeter {
 namespace {
 
@@ -31,13 +33,19 @@ UnscrambledPassword UnscramblePassword(std::string_view stored) {
   UnscrambledPassword result;
   if (stored.size() != kStoredPasswordLength) {
     result.fault = PasswordFault::kInvalid;
+    result.invalid_because = "the stored form has " + std::to_string(stored.size()) +
+                             " characters, not " + std::to_string(kStoredPasswordLength);
     return result;
   }
   int header[kHeader];
   for (size_t i = 0; i < kHeader; ++i) {
     char digit = Xor(stored[i], kPasswordKey[i]);
     if (!IsDigit(digit)) {
+      // Each header place holds one of the ten characters that are a digit
+      // under its key.
       result.fault = PasswordFault::kInvalid;
+      result.invalid_because = "character " + std::to_string(i + 1) +
+                               " of the stored form is outside the form's alphabet";
       return result;
     }
     header[i] = digit - '0';

@@ -25,6 +25,9 @@ enum class PasswordFault { kNone, kInvalid, kWrong };
 struct UnscrambledPassword {
   PasswordFault fault = PasswordFault::kNone;
   std::string password;  // empty unless fault is kNone
+  // For kInvalid, what is wrong with the form (its length, or which of its
+  // characters), never the form itself.
+  std::string invalid_because;
 };
 
 // Turns a stored form back into the password. kInvalid when `stored` is not

@@ -14,9 +14,10 @@ namespace quillmeter {
 
 // Reads the connection fields of a profile's text into *profile: every
 // line is read, the last line of a key wins. Fails with the profile's first
-// fault, named for `name`: a faulty stored password (1004, 1005), then a
-// missing user (1006) or password (1007), then a field shorter than it may
-// be or too long for it (1003).
+// fault, named for `name`: a faulty stored password (1004, its cause what is
+// wrong with the form; 1005), then a missing user (1006) or password
+// (1007), then a field shorter than it may be (its cause what was read) or
+// too long for it (1003).
 Status ReadSystemProfile(std::string_view contents, const std::string& name,
                          ConnectionProfile* profile);
 
@@ -24,9 +25,11 @@ enum class SystemProfileRead { kMissing, kInvalid, kValid };
 
 // The multi-system read: the profile at `path` into *profile and its text
 // into *contents. kMissing when the file cannot be read, kInvalid on any
-// fault ReadSystemProfile reports. Nothing of an earlier profile remains.
+// fault ReadSystemProfile reports, which *fault (when given) receives.
+// Nothing of an earlier profile remains.
 SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,
-                                       ConnectionProfile* profile, std::string* contents);
+                                       ConnectionProfile* profile, std::string* contents,
+                                       Status* fault = nullptr);
 
 }  // namespace quillmeter
 

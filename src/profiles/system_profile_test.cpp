@@ -106,24 +106,55 @@ TEST_F(SystemProfileTest, AnInvalidParameterNamesTheFirstFailingKeyAndWhy) {
   } cases[] = {
       {Profile({{"Extcompany.:", ""}}), "Extcompany.: missing"},
       {Profile({{"Client.....:", Line("client.....:", "100")}}), "Client.....: missing"},
+      // What was read, for a value written a column early or late.
       {Profile({{"Client.....:", Line("Client.....:", "10")}}),
-       "Client.....: shorter than 3 characters"},
-      {Profile({{"User.......:", Line("User.......:", "X")}}),
-       "User.......: shorter than 2 characters"},
+       "Client.....: shorter than 3 characters (\"10\" read from column 25; values start in "
+       "column 25)"},
+      {Profile({{"User.......:", Line("User.......:", "x")}}),
+       "User.......: shorter than 2 characters (\"x\" read from column 25; values start in "
+       "column 25)"},
       {Profile({{"Language...:", Line("Language...:", "")}}),
-       "Language...: shorter than 1 character"},
+       "Language...: shorter than 1 character (\"\" read from column 25; values start in column "
+       "25)"},
+      {Profile({{"Destination:", "Destination:            DEM"}}),
+       "Destination: shorter than 3 characters (\"EM\" read from column 25; values start in "
+       "column 25)"},
+      // The password's stored form is never shown.
+      {Profile({{"Password...:", Line("Password...:", ScramblePassword("p", 0,
+                                                                      std::string(19, 'f')))}}),
+       "Password...: shorter than 2 characters"},
       {Profile({{"Destination:", Line("Destination:", "PRD45678901X")}}),
        "Destination: longer than 11 characters"},
       {Profile({{"Gwhost.....:", Line("Gwhost.....:", std::string(61, 'g'))}}),
        "Gwhost.....: longer than 60 characters"},
       // The first in the keys' order counts.
       {Profile({{"Gwservice..:", ""}, {"Destination:", Line("Destination:", "PR")}}),
-       "Destination: shorter than 3 characters"},
+       "Destination: shorter than 3 characters (\"PR\" read from column 25; values start in "
+       "column 25)"},
   };
   for (const Case& c : cases) {
     Status read = Read(c.contents);
     EXPECT_EQ(read.message(), "Error 1003: Invalid Parameter(s) at prd.P00 found...") << c.cause;
     EXPECT_EQ(read.cause(), c.cause);
+  }
+}
+
+TEST_F(SystemProfileTest, AnInvalidStoredFormSaysWhatIsWrongButNeverShowsTheForm) {
+  std::string bad_header = kStoredSecret;
+  bad_header[2] = static_cast<char>(bad_header[2] ^ 0x40);  // no digit under its key
+  const struct {
+    std::string stored;
+    const char* cause;
+  } cases[] = {
+      {kStoredSecret.substr(1), "the stored form has 23 characters, not 24"},
+      {kStoredSecret + " ", "the stored form has 25 characters, not 24"},
+      {bad_header, "character 3 of the stored form is outside the form's alphabet"},
+  };
+  for (const auto& c : cases) {
+    Status read = Read(Profile({{"Password...:", Line("Password...:", c.stored)}}));
+    EXPECT_EQ(read.message(), "Error 1004: Invalid Password in Profile prd.P00 found...");
+    EXPECT_EQ(read.cause(), c.cause);
+    EXPECT_EQ(read.cause().find(c.stored.substr(4, 8)), std::string::npos);
   }
 }
 

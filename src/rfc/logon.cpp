@@ -115,6 +115,15 @@ Status OpenFailure(RfcSession& session, const std::string& failed) {
   return Status::Error(failed, message);
 }
 
+// The scan a lock file names: its holder's destination, or "another scan"
+// when it names none that could be one.
+std::string HolderOf(const std::string& name) {
+  constexpr size_t kMaxDestination = 11;
+  bool plain = !name.empty() && name.size() <= kMaxDestination;
+  for (char c : name) plain = plain && c > ' ' && c < 0x7F;
+  return plain ? "the scan of " + name : "another scan";
+}
+
 }  // namespace
 
 Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest& request,
@@ -147,8 +156,20 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   // reads another destination's settings. It is replaced whole, never
   // written in place, for the library of a sensor that holds no lock. A
   // lock that cannot be had (a read-only folder) leaves the copy to say why.
+  // A scan that waits names the one it waits for: a hung open of another
+  // system would otherwise look like this system's.
+  LockHolder holder;
+  holder.name = p.destination;
+  bool waited = false;
+  if (request.waiting) {
+    holder.waiting = [&](const std::string& name) {
+      waited = true;
+      request.waiting(std::string("waiting for ") + kRfcIniLock + ", held by " + HolderOf(name));
+    };
+  }
   std::unique_ptr<FileLock> held;
-  (void)platform.LockFile(kRfcIniLock, &held);
+  (void)platform.LockFile(kRfcIniLock, holder, &held);
+  if (waited) request.waiting("");
   if (Status copied = platform.AtomicReplace(kRfcIniFile, ini); !copied.ok())
     return Status::Error(failed, "SapRfc.ini cannot be written: " + copied.cause());
 

@@ -5,6 +5,7 @@
 #ifndef QUILLMETER_RFC_SAP_SYSTEM_H_
 #define QUILLMETER_RFC_SAP_SYSTEM_H_
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct OpenRequest {
   ConnectionProfile profile;
   std::string profile_name;  // names the profile in messages
   ConnectionOverrides overrides;
+  // Told what the open waits on before the logon itself (another scan's
+  // turn, say), and "" when that wait is over; none when nobody asks.
+  std::function<void(const std::string& wait)> waiting;
 };
 
 // What RFC_SYSTEM_INFO reports, as received (blank-padded).

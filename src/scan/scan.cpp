@@ -20,7 +20,7 @@ std::string_view ScanStepName(ScanStep step) {
 ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
   ScanResult result;
   auto begin = [&](ScanStep step) {
-    if (request.progress) request.progress(step);
+    if (request.progress) request.progress(ScanStepName(step));
   };
   auto fail = [&](ScanStep step, Status status) {
     system.Close();
@@ -30,7 +30,16 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
   };
 
   begin(ScanStep::kOpen);
-  Status opened = system.Open(request.open, &result.console_note);
+  OpenRequest open = request.open;
+  if (request.progress) {
+    open.waiting = [&](const std::string& wait) {
+      if (wait.empty())
+        begin(ScanStep::kOpen);
+      else
+        request.progress(wait);
+    };
+  }
+  Status opened = system.Open(open, &result.console_note);
   if (!opened.ok()) {
     result.step = ScanStep::kOpen;
     result.status = std::move(opened);

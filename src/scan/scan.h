@@ -27,8 +27,9 @@ struct ScanRequest {
   OpenRequest open;
   HistoryKey history;        // whose previous sample the growth is measured against
   std::string profile_text;  // the profile as read, holding that sample
-  // Told each step as it begins, to know what a scan waits on.
-  std::function<void(ScanStep)> progress;
+  // Told what the scan waits on as it goes: each step's name as it begins,
+  // and while the open waits for another scan, that wait.
+  std::function<void(std::string_view step)> progress;
 };
 
 struct ScanResult {

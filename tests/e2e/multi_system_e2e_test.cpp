@@ -1,5 +1,6 @@
 // The multi-system run end to end: the built sensor works through a global
 // server listing or an item profile against several simulated systems.
+#include <filesystem>
 
 #include "sensor_fixture.h"
 
@@ -61,7 +62,10 @@ TEST_F(MultiSystemE2eTest, ListingCountsEverySystemAndLogsOnOnlyWithValidProfile
                 Channel("QAS", "0") +
                 "\n* hh:mm:ss QAS.P00, sapprd01, QAS, 02, 100 State=Processed\n"
                 "\n<Text>(***) LogWrites: NoSystems=5, Processed=2, Failed=2 - GONE.P00: missing, "
-                "BAD.P00: Rfc Failure, OFF.P00: Rfc Failure</Text>\n"
+                "BAD.P00: Rfc Failure (Error 1003: Client.....: shorter than 3 characters (\"10\" "
+                "read from column 25; values start in column 25)), OFF.P00: Rfc Failure (RfcOpen: "
+                "Error 1011: RFC-Open for OFF failed ! - Connect to simulated system OFF failed: "
+                "partner not reached)</Text>\n"
                 "\n</Prtg>\n\n"
                 "\n* hh:mm:ss SAP Quillmeter now processed...\n");
   const std::string calls = LibraryCalls();
@@ -70,6 +74,47 @@ TEST_F(MultiSystemE2eTest, ListingCountsEverySystemAndLogsOnOnlyWithValidProfile
         << sid;
   EXPECT_EQ(calls.find("BAD"), std::string::npos) << calls;
   EXPECT_EQ(calls.find("DEV"), std::string::npos) << calls;
+}
+
+TEST_F(MultiSystemE2eTest, TheSummarySaysWhyEachSystemFailed) {
+  // Profile `name`.P00 of the simulated system `sid`, described by `more`.
+  auto system = [&](const std::string& name, const std::string& sid, const std::string& more,
+                    const std::string& extra_lines = "") {
+    ProfileFields fields;
+    fields.destination = sid;
+    WriteProfile(name, fields, extra_lines);
+    WriteSystem(fields, "lastcoll Mon Dec  7 10:11:12 2026\ntrace off\n" + more);
+  };
+  // M2's profile is too large to write back under the file-size limit.
+  system("M2", "MTW", "", std::string(2000, '#') + "\n");
+  ProfileFields bad;
+  bad.destination = "BAD";
+  bad.client = "10";
+  WriteProfile("BAD", bad);
+  system("X", "XEX", "fail receive ADA_ST04 2 NO_DATA\n");
+  system("G", "GUA", "");
+  ProfileFields changed;  // G's password was changed in SAP only
+  changed.destination = "GUA";
+  changed.password = "Changed99";
+  WriteSystem(changed, "trace off\n");
+  system("H", "HNG", "fail hang ADA_ST04\n");
+  std::filesystem::remove(box.Path("SimRfc.log"));
+  ItemProfile("PRD.P00#M2.P00#BAD.P00#X.P00#G.P00#H.P00#");
+  RunOptions limited;
+  limited.file_size_limit = 1024;
+  for (int run = 0; run < 2; ++run) {  // refused, then guarded
+    SensorResult r = RunSensor({"x", "Item=LogWrites", "@ timeout=3"}, limited);
+    EXPECT_EQ(r.exit_code, 0) << r.out;
+    EXPECT_NE(r.out.find("<Text>(***) LogWrites: NoSystems=6, Processed=1, Failed=5 - M2.P00: Rfc "
+                         "Failure (history not written: File too large), BAD.P00: Rfc Failure "
+                         "(Error 1003: Client.....: shorter than 3 characters (\"10\" read from "
+                         "column 25; values start in column 25)), X.P00: Rfc Failure (ADA_ST04: "
+                         "Error 1012: Exception.: NO_DATA - Look for Trace-File), G.P00: Logon "
+                         "Refused (Name or password is incorrect (repeat logon)), H.P00: Timeout "
+                         "(ADA_ST04)</Text>"),
+              std::string::npos)
+        << run << r.out;
+  }
 }
 
 TEST_F(MultiSystemE2eTest, LabelKindsAndItems) {
@@ -208,7 +253,8 @@ TEST_F(MultiSystemE2eTest, ALibraryThatEndsItsWorkerFailsOnlyItsSystem) {
                 Channel("DEV.P00", "0") +
                 "\n* hh:mm:ss DEV.P00, sapprd01, DEV, 02, 100 State=Processed\n"
                 "\n<Text>(***) LogWrites: NoSystems=3, Processed=2, Failed=1 - QAS.P00: Rfc "
-                "Failure</Text>\n\n</Prtg>\n\n"
+                "Failure (RFC error - operation/code: RfcCall ADA_ST04 - key: SYSTEM_FAILURE - "
+                "message: Connection to simulated system QAS broken)</Text>\n\n</Prtg>\n\n"
                 "\n* hh:mm:ss SAP Quillmeter now processed...\n");
   EXPECT_NE(box.ReadFile("DEV.P00").find("# Alm Tessarin.Prf/LogWrites "), std::string::npos);
 }
@@ -245,7 +291,8 @@ TEST_F(MultiSystemE2eTest, SystemsThatRefuseTheSharedUserAreLoggedOnOnceAcrossTe
     SensorResult r = RunSensor({"x", "Item=LogWrites", "@"});
     EXPECT_EQ(r.exit_code, 0) << run;
     EXPECT_NE(r.out.find("<Text>(***) LogWrites: NoSystems=3, Processed=1, Failed=2 - QAS.P00: "
-                         "Logon Refused, DEV.P00: Logon Refused</Text>"),
+                         "Logon Refused (Name or password is incorrect (repeat logon)), DEV.P00: "
+                         "Logon Refused (Name or password is incorrect (repeat logon))</Text>"),
               std::string::npos)
         << run << r.out;
     EXPECT_NE(r.out.find("DEV, 02, 100 State=Logon Refused\n"), std::string::npos) << r.out;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -259,6 +260,45 @@ TEST_F(ScanE2eTest, ReadOnlyProfileDirectoryIsError1016AndKeepsTheProfile) {
                    false));
   EXPECT_EQ(box.ReadFile("PRD.P00"), profile);
   EXPECT_EQ(std::distance(fs::directory_iterator(box.dir()), fs::directory_iterator()), 2);
+}
+
+TEST_F(ScanE2eTest, AFileSizeLimitIsError1016WithTheReasonAndLeavesNoTemporary) {
+  // ulimit -f: the rewrite is larger than the process may write.
+  const std::string profile = Profile(std::string(3000, '#') + "\n");
+  box.WriteFile("PRD.P00", profile);
+  WriteSample({5, 5, 5, 5});
+  RunOptions options;
+  options.file_size_limit = 2048;
+  SensorResult r = RunSensor({"PRD", "@"}, options);
+  EXPECT_EQ(r.exit_code, 2) << "answered, not killed";
+  EXPECT_EQ(MaskedTimes(r.out),
+            Output(ErrorDocument("Error 1016: ReWriting of Profile PRD.P00 failed ! - File too "
+                                 "large"),
+                   false));
+  EXPECT_EQ(box.ReadFile("PRD.P00"), profile);
+  EXPECT_EQ(std::distance(fs::directory_iterator(box.dir()), fs::directory_iterator()), 2)
+      << "no temporary file beside the profile";
+}
+
+TEST_F(ScanE2eTest, AProfileMadeFromTheTemplateStartsFromZero) {
+  // The demo is scanned twice, as the quick start does; a new system's
+  // profile copied from the template then holds none of the demo's history.
+  const std::string demo = QUILLMETER_DEMO_DIR;
+  box.Copy(demo + "/DEM.simrfc", "DEM.simrfc");
+  box.Copy(demo + "/DEMO.Template", "DEMO.P00");
+  for (int scan = 0; scan < 2; ++scan) EXPECT_EQ(RunSensor({"DEMO", "@"}).exit_code, 0) << scan;
+  EXPECT_NE(box.ReadFile("DEMO.P00").find("# Alg Date="), std::string::npos);
+  std::ifstream template_file(demo + "/DEMO.Template");
+  const std::string template_text{std::istreambuf_iterator<char>(template_file),
+                                  std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(template_text.empty());
+  EXPECT_EQ(template_text.find("# Al"), std::string::npos) << "no history in the template";
+  box.Copy(demo + "/DEMO.Template", "NEW.P00");
+  SensorResult r = RunSensor({"NEW", "@"});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_NE(r.out.find("Logging: LogWrites=0, WaitBusy=0, RollBacks=0, OverFlows=0"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST_F(ScanE2eTest, ScansStartedTogetherLeaveACompleteProfile) {

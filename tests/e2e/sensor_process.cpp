@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,8 +105,9 @@ struct Child {
 // Forks and executes `executable` in `workdir`. The child first waits
 // until the gate pipe's write end is closed everywhere.
 Child Spawn(const std::string& executable, const std::vector<std::string>& args,
-            const std::string& workdir, bool unprivileged, const std::string& input_file,
-            const int gate[2]) {
+            const std::string& workdir, const RunOptions& options, const int gate[2]) {
+  const bool unprivileged = options.unprivileged;
+  const std::string& input_file = options.input_file;
   std::vector<char*> argv;
   std::vector<std::string> copies = args;
   std::string program = executable;
@@ -124,6 +126,11 @@ Child Spawn(const std::string& executable, const std::vector<std::string>& args,
     if (chdir(workdir.c_str()) != 0) _exit(126);
     int input = open(input_file.empty() ? "/dev/null" : input_file.c_str(), O_RDONLY);
     if (input >= 0) dup2(input, STDIN_FILENO);
+    if (options.file_size_limit > 0) {
+      rlimit limit{static_cast<rlim_t>(options.file_size_limit),
+                   static_cast<rlim_t>(options.file_size_limit)};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
     if (unprivileged && CanRunUnprivileged()) {
       if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
     }
@@ -207,8 +214,7 @@ std::vector<SensorResult> Sandbox::RunTogether(int count, const std::vector<std:
   if (pipe2(gate, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   std::vector<Child> children;
   for (int i = 0; i < count; ++i)
-    children.push_back(
-        Spawn(executable, args, workdir, options.unprivileged, options.input_file, gate));
+    children.push_back(Spawn(executable, args, workdir, options, gate));
   // Every child is waiting at the gate: opening it starts them together.
   close(gate[0]);
   close(gate[1]);

@@ -27,6 +27,8 @@ struct RunOptions {
   // A file of the working directory that is the child's standard input;
   // "" for /dev/null.
   std::string input_file;
+  // The largest file the child may write, in bytes (ulimit -f); 0 none.
+  long file_size_limit = 0;
 };
 
 // A fresh temporary directory, removed with everything in it at the end.
