@@ -1,6 +1,6 @@
 // What a worker hands its run: the report on the worker's standard output,
-// with whatever else the RFC library may have printed there, and the job on
-// its standard input. Any bytes decode safely, and what decodes comes
+// with the steps it told and whatever else the RFC library may have printed
+// there, and the job on its standard input. Any bytes decode safely, and what decodes comes
 // through an encoding unchanged.
 #include <string>
 
@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!report.library_failed && report.scan.status.ok() != (report.scan.step == ScanStep::kDone))
       Require("a report's step and status disagree", input);
   }
+  // The step a stopped worker last told comes through its line unchanged.
+  const std::string step = LastStep(input);
+  if (LastStep(input + EncodeStep(step)) != step) Require("a step changed", input);
   WorkerJob job;
   if (DecodeJob(input, &job)) {
     WorkerJob again;

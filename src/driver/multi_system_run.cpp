@@ -376,7 +376,8 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     } else {
       ++tally.failed;
       // The state as PRTG users may filter on it, then why.
-      unprocessed.push_back(system.name + ": " + state + " (" + OneLine(cause) + ")");
+      const std::string why = OneLine(cause);
+      unprocessed.push_back(system.name + ": " + state + (why.empty() ? "" : " (" + why + ")"));
     }
     if (run.options.console_trace) run.Write("\n" + state_line + " State=" + state + "\n");
   }

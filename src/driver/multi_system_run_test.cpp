@@ -108,13 +108,22 @@ TEST_F(MultiSystemRunTest, FaultySystemsFailWithoutStoppingTheRun) {
     bool opened;
     const char* cause;  // in the summary
   } cases[] = {
-      {"no Extcompany line", qas.substr(qas.find('\n') + 1), {}, false,
+      {"no Extcompany line",
+       qas.substr(qas.find('\n') + 1),
+       {},
+       false,
        "Error 1003: Extcompany.: missing"},
-      {"short client", std::string(qas).replace(qas.find("100"), 3, "10"), {}, false,
+      {"short client",
+       std::string(qas).replace(qas.find("100"), 3, "10"),
+       {},
+       false,
        "Error 1003: Client.....: shorter than 3 characters (\"10\" read from column 25; values "
        "start in column 25)"},
-      {"faulty stored password", std::string(qas).replace(qas.find("Password...:") + 25, 1, "X"),
-       {}, false, "Error 1004: character 1 of the stored form is outside the form's alphabet"},
+      {"faulty stored password",
+       std::string(qas).replace(qas.find("Password...:") + 25, 1, "X"),
+       {},
+       false,
+       "Error 1004: character 1 of the stored form is outside the form's alphabet"},
       {"failed open", qas,
        FakeSystemSetup().FailOpen(
            Status::Error("Error 1011: RFC-Open for QAS failed !", "partner not reached")),

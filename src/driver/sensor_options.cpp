@@ -104,10 +104,10 @@ Status CheckNumbers(std::string_view parameter_text, std::string_view source) {
   for (const NumberKey& number : kNumberKeys) {
     std::optional<std::string> value = words.Value(number.key);
     if (!value || WholeNumber(*value, number.most)) continue;
-    return Status::Error(std::string("Error 1048: ") + number.key + " must be " + number.what +
-                             " from 1 to " + std::to_string(number.most),
-                         "read \"" + *value + "\"" +
-                             (source.empty() ? "" : " in " + std::string(source)));
+    return Status::Error(
+        std::string("Error 1048: ") + number.key + " must be " + number.what + " from 1 to " +
+            std::to_string(number.most),
+        "read \"" + *value + "\"" + (source.empty() ? "" : " in " + std::string(source)));
   }
   return Status::Ok();
 }

@@ -70,7 +70,8 @@ TEST(SensorOptionsTest, TimeoutAndJobsAreWholeNumbersInTheirRanges) {
 }
 
 TEST(SensorOptionsTest, AnythingElseIsError1048SayingWhatWasRead) {
-  const std::string timeout = "Error 1048: TIMEOUT= must be a whole number of seconds from 1 to 900";
+  const std::string timeout =
+      "Error 1048: TIMEOUT= must be a whole number of seconds from 1 to 900";
   const std::string jobs = "Error 1048: JOBS= must be a whole number from 1 to 32";
   struct Case {
     const char* text;

@@ -203,10 +203,12 @@ TEST_F(SingleSystemRunTest, FaultsBeforeTheLogonNameTheirCause) {
        "/Programme/PRTG Network Monitor/Custom Sensors/ExeXml/; "
        "/Program Files/PRTG Network Monitor/Custom Sensors/ExeXml/; "
        "/Program Files (x86)/PRTG Network Monitor/Custom Sensors/ExeXml/"},
-      {{"/work/R&D"}, "Quillmeter.Quintara",
+      {{"/work/R&D"},
+       "Quillmeter.Quintara",
        "Error 1002: Profile /work/R&D.P00 is missing... - /work/R&D.P00: No such file or "
        "directory"},
-      {{"qas", "@"}, nullptr,
+      {{"qas", "@"},
+       nullptr,
        "Error 1002: Profile qas.P00 is missing... - /work/qas.P00: No such file or directory"},
       {{"prd", std::string(128, 'p')}, nullptr, "Error 1009: Parameters too long !"},
   };

@@ -136,9 +136,7 @@ constexpr std::pair<const char*, std::string ConnectionProfile::*> kProfileField
 
 }  // namespace
 
-std::string EncodeStep(std::string_view step) {
-  return std::string(kStep) + Escaped(step) + "\n";
-}
+std::string EncodeStep(std::string_view step) { return std::string(kStep) + Escaped(step) + "\n"; }
 
 std::string LastStep(std::string_view text) {
   // A line the kill cut short is passed over for the one before.

@@ -103,7 +103,8 @@ void WriteHolder(HANDLE file, const std::string& name) {
   LARGE_INTEGER start{};
   if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) return;
   DWORD written = 0;
-  if (!name.empty()) WriteFile(file, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
+  if (!name.empty())
+    WriteFile(file, name.data(), static_cast<DWORD>(name.size()), &written, nullptr);
 }
 
 // Longest holder name read from a lock file.

@@ -259,12 +259,14 @@ TEST_F(GlobalListingTest, ListingLinesAndAllocation) {
 }
 
 TEST_F(GlobalListingTest, WhatTheListingLacksIsTheCause) {
-  EXPECT_FALSE(Build({"global", "sens1"}, {Allocation("SENS1", "Item=LogWrites" + std::string(kOwn))}));
+  EXPECT_FALSE(
+      Build({"global", "sens1"}, {Allocation("SENS1", "Item=LogWrites" + std::string(kOwn))}));
   EXPECT_EQ(status.cause(), "SAP Tessarin.Gbl names no system for SENS1");
   EXPECT_FALSE(Build({"x", "Item=LogWrites"}, {"# Gsng: x         ::"}));
   EXPECT_EQ(status.cause(), "Tessarin.Prf names no system");
   for (const char* wrong : {",Sensor=\"SAP Other\"", ",Sensor=SAP Quillmeter", ""}) {
-    EXPECT_FALSE(Build({"global", "ab"}, {List("AB", "A.P00#"), Allocation("AB", "Item=X" + std::string(wrong))}));
+    EXPECT_FALSE(Build({"global", "ab"},
+                       {List("AB", "A.P00#"), Allocation("AB", "Item=X" + std::string(wrong))}));
     EXPECT_EQ(Error(), "Error 1029: Invalid Sensor-Allocation...") << wrong;
     EXPECT_EQ(status.cause(), "no ,Sensor=\"SAP Quillmeter\"") << wrong;
   }

@@ -68,7 +68,8 @@ bool GuardHolds(const std::optional<LogonGuard>& guard, const ConnectionProfile&
 
 std::string LogonGuardLine(const LogonGuard& guard) {
   return std::string(kLogonGuardTag) + std::string(kDateKey) + guard.date_time +
-         std::string(kFingerprintKey) + guard.fingerprint + " " + OneLine(guard.message, kMaxGuardReason);
+         std::string(kFingerprintKey) + guard.fingerprint + " " +
+         OneLine(guard.message, kMaxGuardReason);
 }
 
 std::string RefusedLogonMessage(const ConnectionProfile& profile, const LogonGuard& guard,

@@ -103,9 +103,8 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile, const KeysRead& keys
       // What was read shows a value written a column early or late; the
       // stored password form is never shown.
       if (rule.field != &ConnectionProfile::password)
-        *cause += " (\"" + keys.written[r] + "\" read from column " +
-                  std::to_string(kValueColumn) + "; values start in column " +
-                  std::to_string(kValueColumn) + ")";
+        *cause += " (\"" + keys.written[r] + "\" read from column " + std::to_string(kValueColumn) +
+                  "; values start in column " + std::to_string(kValueColumn) + ")";
     } else {
       *cause = std::string(rule.key) + " longer than " + Characters(limit);
     }

@@ -120,8 +120,8 @@ TEST_F(SystemProfileTest, AnInvalidParameterNamesTheFirstFailingKeyAndWhy) {
        "Destination: shorter than 3 characters (\"EM\" read from column 25; values start in "
        "column 25)"},
       // The password's stored form is never shown.
-      {Profile({{"Password...:", Line("Password...:", ScramblePassword("p", 0,
-                                                                      std::string(19, 'f')))}}),
+      {Profile({{"Password...:",
+                 Line("Password...:", ScramblePassword("p", 0, std::string(19, 'f')))}}),
        "Password...: shorter than 2 characters"},
       {Profile({{"Destination:", Line("Destination:", "PRD45678901X")}}),
        "Destination: longer than 11 characters"},

@@ -216,8 +216,9 @@ TEST_F(PasswordToolTest, ANewPasswordLiftsTheLogonGuard) {
 }
 
 TEST_F(PasswordToolTest, RetryRemovesTheGuardLineAloneWithoutAPassword) {
-  const std::string profile = std::string(kProfileHead) + "Password...:             " +
-                              std::string(24, 'O') + "\r\n" + kProfileTail;
+  const std::string profile = std::string(kProfileHead) +
+                              "Password...:             " + std::string(24, 'O') + "\r\n" +
+                              kProfileTail;
   const std::string history = "# Alg Date=20261207 10:11:12 Writes=1\n";
   platform.files["/p/prd.P00"] =
       profile + "# Alb Date=20261208 10:15:00 Logon=0123456789abcdef User is locked\n" + history;

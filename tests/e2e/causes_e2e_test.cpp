@@ -94,21 +94,27 @@ TEST_F(CausesE2eTest, ProfileAndListingFaultsSayWhatIsWrong) {
     std::string file, text;
     std::string answer;
   } cases[] = {
-      {{"PRD", "@"}, "PRD.P00",
+      {{"PRD", "@"},
+       "PRD.P00",
        std::string(whole).replace(whole.find(stored), 24, stored.substr(0, 23)),
        "Error 1004: Invalid Password in Profile PRD.P00 found... - the stored form has 23 "
        "characters, not 24"},
-      {{"PRD", "@"}, "PRD.P00",
+      {{"PRD", "@"},
+       "PRD.P00",
        std::string(whole).replace(whole.find(destination), destination.size(), early),
        "Error 1003: Invalid Parameter(s) at PRD.P00 found... - Destination: shorter than 3 "
        "characters (\"RD\" read from column 25; values start in column 25)"},
-      {{std::string(60, 'p'), "@"}, "", "",
+      {{std::string(60, 'p'), "@"},
+       "",
+       "",
        "Error 1008: Profile-Name too long ! - the profile name has 64 characters with its "
        "extension, at most 63"},
-      {{"global", "sens1", "@"}, "SAP Tessarin.Gbl",
+      {{"global", "sens1", "@"},
+       "SAP Tessarin.Gbl",
        "# GSNX: SENS1     :Item=LogWrites,Sensor=\"SAP Other\"\n",
        "Error 1029: Invalid Sensor-Allocation... - no ,Sensor=\"SAP Quillmeter\""},
-      {{"global", "sens1", "@"}, "SAP Tessarin.Gbl",
+      {{"global", "sens1", "@"},
+       "SAP Tessarin.Gbl",
        "# GSNG: OTHER       PRD.P00#\n# GSNX: SENS1     :Item=LogWrites,Sensor=\"SAP "
        "Quillmeter\"\n",
        "Error 1025: Global Server Listing missing... - SAP Tessarin.Gbl names no system for "

@@ -100,9 +100,10 @@ TEST_F(DeadlineE2eTest, TheListingsTimeoutSetsTheRunsTimeUnlessTheCommandLineGiv
   System("PRD", "1000");
   System("HUNG", "1000", "fail hang ADA_ST04\n");
   auto listing = [&](const std::string& timeout) {
-    box.WriteFile("SAP Tessarin.Gbl", "# GSNG: SENS1       PRD.P00#HUNG.P00#\n"
-                                      "# GSNX: SENS1     :Item=LogWrites," +
-                                          timeout + ",Sensor=\"SAP Quillmeter\"\n");
+    box.WriteFile("SAP Tessarin.Gbl",
+                  "# GSNG: SENS1       PRD.P00#HUNG.P00#\n"
+                  "# GSNX: SENS1     :Item=LogWrites," +
+                      timeout + ",Sensor=\"SAP Quillmeter\"\n");
   };
   const std::string summary =
       "Processed=1, Failed=1 - HUNG.P00: Timeout (ADA_ST04)</Text>\n\n</Prtg>\n\n";

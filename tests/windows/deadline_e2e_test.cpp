@@ -84,7 +84,9 @@ TEST_F(WindowsDeadlineTest, AHungSystemIsATimeoutAndTheOthersAreReported) {
   SensorOutput output = Timed({"x", "Item=LogWrites", "timeout=4"}, &seconds);
   EXPECT_EQ(output.out, "\n<Prtg>\n\n" + Channel("PRD.P00", "0") + Channel("DEV.P00", "0") +
                             "\n<Text>(***) LogWrites: NoSystems=4, Processed=2, Failed=2 - "
-                            "HUNG.P00: Timeout, QAS.P00: Rfc Failure</Text>\n\n</Prtg>\n\n");
+                            "HUNG.P00: Timeout (ADA_ST04), QAS.P00: Rfc Failure (RFC error - "
+                            "operation/code: RfcCall ADA_ST04 - key: SYSTEM_FAILURE - message: "
+                            "Connection to simulated system QAS broken)</Text>\n\n</Prtg>\n\n");
   EXPECT_EQ(output.exit_code, 0);
   EXPECT_LT(seconds, 4.5);
   EXPECT_NE(Read(kSensorDir + "DEV.P00").find("# Alm Tessarin.Prf/LogWrites"), std::string::npos);

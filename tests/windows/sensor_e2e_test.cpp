@@ -16,8 +16,8 @@ TEST_F(WindowsSensorTest, DocumentIsByteForByteTheSameAsOnEveryPlatform) {
 TEST_F(WindowsSensorTest, ProfileInWorkingDirectoryIsJudgedByTheFoldersFullName) {
   Write(kWork + "PRD.P00", ScanProfile());
   SensorOutput output = Run({"PRD"});
-  EXPECT_EQ(output.out, ErrorDocument("Sorry, invalid Path-Usage... - " + kWork +
-                                      " is not an EXEXML sensor folder"));
+  EXPECT_EQ(output.out,
+            ErrorDocument("Sorry, invalid Path-Usage... - not an EXEXML sensor folder: " + kWork));
   EXPECT_EQ(output.exit_code, 2);
   // PRTG may start the sensor in its sensor folder.
   const std::string folder = kRoot + "Custom Sensors\\EXEXML\\";
@@ -27,15 +27,11 @@ TEST_F(WindowsSensorTest, ProfileInWorkingDirectoryIsJudgedByTheFoldersFullName)
 }
 
 // What a missing profile's message says was searched when there is no path
-// file: the working directory and the default directories on its drive, as
-// many whole ones as the message holds.
+// file: the working directory and every default directory on its drive.
 std::string Searched(const std::string& drive, const std::string& working_dir) {
   std::string searched = "searched: " + working_dir;
-  for (const char* programs : {"Programme", "Program Files", "Program Files (x86)"}) {
-    std::string longer = searched + "; " + drive + "\\" + programs + "\\" + kExeXml;
-    if (longer.size() > 200) break;
-    searched = longer;
-  }
+  for (const char* programs : {"Programme", "Program Files", "Program Files (x86)"})
+    searched += "; " + drive + "\\" + programs + "\\" + kExeXml;
   return searched;
 }
 
@@ -118,7 +114,8 @@ TEST_F(WindowsSensorTest, BackslashPathInFirstArgumentOpensTheProfileWithAt) {
   EXPECT_NE(Read("C:\\Sensors\\PRD.P00").find("# Alg Date=20110601 09:05:07"), std::string::npos);
 
   SensorOutput missing = Run({"C:\\Sensors\\QAS", "@"});
-  EXPECT_NE(missing.out.find("<Text>Error 1002: Profile QAS.P00 is missing...</Text>"),
+  EXPECT_NE(missing.out.find("<Text>Error 1002: Profile QAS.P00 is missing... - "
+                             "C:\\Sensors\\QAS.P00: "),
             std::string::npos)
       << missing.out;
 }
