@@ -214,21 +214,13 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     return run.Fail(
         Status::Error("Error 1046: Item " + listing.item_id + " is none of " + names + " !"));
   }
-  // The workers load the library; loading it here first answers a missing
-  // one with one error document, before any system is counted.
-  {
-    std::unique_ptr<SapLibrary> library;
-    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
-  }
-  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
-  if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
-
-  // Every profile is read here, in list order; the valid ones go to the
-  // workers at once. A logon known to be incomplete or wrong is never sent:
-  // SAP would count it against the RFC user and may lock it.
+  // Every profile is read here, in list order, before any library is
+  // loaded. A logon known to be incomplete or wrong is never sent: SAP would
+  // count it against the RFC user and may lock it.
   const HistoryKey history{listing.history_sensor};
+  const PrtgCredentials prtg = PrtgCredentials::Read(platform);
   std::vector<System> systems;
-  WorkerPool pool(run.context, run.options.jobs);
+  std::vector<std::optional<WorkerJob>> jobs;
   for (std::string list = listing.system_list; !list.empty();) {
     System& system = systems.emplace_back();
     system.name = NextSystem(&list);
@@ -237,9 +229,16 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     job.request.history = history;
     job.request.open.profile_name = system.name;
     job.request.open.overrides = {run.options.host, run.options.system_number};
+    jobs.emplace_back();
     if (IsUsableName(system.name)) {
-      SystemProfileRead read = ReadProfileForSystem(
-          platform, system.path, &job.request.open.profile, &job.request.profile_text);
+      std::string missing_variable;
+      SystemProfileRead read =
+          ReadProfileForSystem(platform, system.path, &job.request.open.profile,
+                               &job.request.profile_text, prtg, &missing_variable);
+      // The sensor's setting is missing, for every system that needs it:
+      // one clear answer rather than a list of failed systems.
+      if (read == SystemProfileRead::kNoCredentials)
+        return run.Fail(Status::Error(CredentialsMissingMessage(system.name, missing_variable)));
       system.missing = read == SystemProfileRead::kMissing;
       system.valid = read == SystemProfileRead::kValid;
     }
@@ -250,8 +249,20 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     system.guarded = GuardHolds(guard, system.profile);
     if (system.guarded) continue;
     if (run.options.call_log) job.call_log = system.name + ".log";
-    pool.Add(systems.size() - 1, std::move(job));
+    jobs.back() = std::move(job);
   }
+
+  // The workers load the library; loading it here first answers a missing
+  // one with one error document, before any system is counted.
+  {
+    std::unique_ptr<SapLibrary> library;
+    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+  }
+  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
+  if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
+  WorkerPool pool(run.context, run.options.jobs);
+  for (size_t i = 0; i < jobs.size(); ++i)
+    if (jobs[i]) pool.Add(i, std::move(*jobs[i]));
   pool.Close();
 
   if (run.options.console_trace)
