@@ -104,8 +104,9 @@ struct Child {
 // Forks and executes `executable` in `workdir`. The child first waits
 // until the gate pipe's write end is closed everywhere.
 Child Spawn(const std::string& executable, const std::vector<std::string>& args,
-            const std::string& workdir, bool unprivileged, const std::string& input_file,
-            const int gate[2]) {
+            const std::string& workdir, const RunOptions& options, const int gate[2]) {
+  const bool unprivileged = options.unprivileged;
+  const std::string& input_file = options.input_file;
   std::vector<char*> argv;
   std::vector<std::string> copies = args;
   std::string program = executable;
@@ -128,6 +129,10 @@ Child Spawn(const std::string& executable, const std::vector<std::string>& args,
       if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
     }
     unsetenv("LD_LIBRARY_PATH");
+    for (const char* name :
+         {"prtg_windowsuser", "prtg_windowspassword", "prtg_linuxuser", "prtg_linuxpassword"})
+      unsetenv(name);
+    for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
     close(gate[1]);
     char byte;
     while (read(gate[0], &byte, 1) < 0 && errno == EINTR) {
@@ -207,8 +212,7 @@ std::vector<SensorResult> Sandbox::RunTogether(int count, const std::vector<std:
   if (pipe2(gate, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   std::vector<Child> children;
   for (int i = 0; i < count; ++i)
-    children.push_back(
-        Spawn(executable, args, workdir, options.unprivileged, options.input_file, gate));
+    children.push_back(Spawn(executable, args, workdir, options, gate));
   // Every child is waiting at the gate: opening it starts them together.
   close(gate[0]);
   close(gate[1]);

@@ -3,6 +3,7 @@
 #ifndef QUILLMETER_TESTS_E2E_SENSOR_PROCESS_H_
 #define QUILLMETER_TESTS_E2E_SENSOR_PROCESS_H_
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct RunOptions {
   // A file of the working directory that is the child's standard input;
   // "" for /dev/null.
   std::string input_file;
+  // Environment variables set for the child, as PRTG sets its placeholders;
+  // PRTG's credential variables of the test's own environment never reach it.
+  std::map<std::string, std::string> environment;
 };
 
 // A fresh temporary directory, removed with everything in it at the end.
