@@ -217,6 +217,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   // Every profile is read here, in list order, before any library is
   // loaded. A logon known to be incomplete or wrong is never sent: SAP would
   // count it against the RFC user and may lock it.
+  if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
   const HistoryKey history{listing.history_sensor};
   const PrtgCredentials prtg = PrtgCredentials::Read(platform);
   std::vector<System> systems;
@@ -259,7 +260,6 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
   }
   run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
-  if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
   WorkerPool pool(run.context, run.options.jobs);
   for (size_t i = 0; i < jobs.size(); ++i)
     if (jobs[i]) pool.Add(i, std::move(*jobs[i]));
