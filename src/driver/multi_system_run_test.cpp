@@ -333,18 +333,5 @@ TEST_F(MultiSystemRunTest, PrtgCredentialsReachOnlyTheirSystemsWorkerOverItsPipe
   EXPECT_EQ(recording.started, (std::vector<std::vector<std::string>>{{kWorkerEntry}}));
 }
 
-TEST_F(MultiSystemRunTest, MissingPrtgCredentialsEndTheRunBeforeTheLibrary) {
-  File("QAS.P00") += "Credentials:             prtg-windows\n";
-  ItemProfile("PRD.P00#QAS.P00#");
-  // A library that cannot be loaded would answer 1040, had it been tried.
-  EXPECT_EQ(Run({"x", "Item=LogWrites"}, false), 2);
-  EXPECT_EQ(
-      out.str(),
-      "<Prtg>\n<Error>1</Error>\n<Text>Error 1047: Credentials of QAS.P00 come from PRTG, but "
-      "prtg_windowsuser is not set - in the sensor's settings set Environment to \"Set "
-      "placeholders as environment values\" and enter the device's credentials "
-      "!</Text>\n</Prtg>\n");
-}
-
 }  // namespace
 }  // namespace quillmeter
