@@ -1,9 +1,11 @@
-// The system profile reader and, through it, the password unscrambler and
-// the history line and the logon guard: the input is the whole profile file.
+// The system profile reader and, through it, the password unscrambler, the
+// logon data from PRTG's variables, the history line and the logon guard
+// with either kind of fingerprint: the input is the whole profile file.
 #include <algorithm>
 #include <string>
 
 #include "fuzz_support.h"
+#include "profiles/logon_guard.h"
 #include "profiles/profile_update.h"
 #include "profiles/system_profile.h"
 
@@ -11,22 +13,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quillmeter;
   const std::string profile(reinterpret_cast<const char*>(data), size);
 
-  // Both reads take the same lines by the same rules.
+  // Both reads take the same lines by the same rules; a profile may take
+  // its logon data from PRTG's variables.
   FakePlatform platform;
   platform.files["PRD.P00"] = profile;
+  platform.environment = {{"prtg_windowsuser", "rfcwin"}, {"prtg_windowspassword", "WinPass1"}};
+  const PrtgCredentials prtg = PrtgCredentials::Read(platform);
   ConnectionProfile single, multi;
-  bool read = ReadSystemProfile(profile, "PRD.P00", &single).ok();
+  bool read = ReadSystemProfile(profile, "PRD.P00", &single, prtg).ok();
   std::string contents;
-  SystemProfileRead kind = ReadProfileForSystem(platform, "PRD.P00", &multi, &contents);
+  SystemProfileRead kind = ReadProfileForSystem(platform, "PRD.P00", &multi, &contents, prtg);
   if (read != (kind == SystemProfileRead::kValid))
     Require("single and multi-system reads disagree", profile);
   if (read && single.destination != multi.destination)
     Require("single and multi-system reads found other destinations", profile);
 
+  // The profile's own guard line, whatever it holds, is read safely and
+  // does not hold a scan for long.
+  (void)GuardHolds(FindLogonGuard(profile), single);
+
   // A guard set on any profile holds for its logon data; a lifted one is gone.
   ProfileUpdate update;
   update.guard_change = ProfileUpdate::Guard::kSet;
-  update.guard = {"20261208 10:15:00", LogonFingerprint(single), profile.substr(0, 300)};
+  update.guard = {"20261208 10:15:00", NewLogonFingerprint(platform, single),
+                  profile.substr(0, 300)};
   const std::string guarded = ApplyProfileUpdate(profile, update);
   if (read && !GuardHolds(FindLogonGuard(guarded), single))
     Require("a guard just set does not hold", profile);
@@ -38,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzRun fuzz;
   const std::string path = std::string(kSensorDir) + "PRD.P00";
   fuzz.platform.files[path] = profile;
+  fuzz.platform.environment = platform.environment;
   if (read)
     fuzz.library.systems[single.destination].monitor_line =
         MonitorLine("1.234.567", "12", "3", "0");

@@ -231,21 +231,14 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     return run.Fail(
         Status::Error("Error 1046: Item " + listing.item_id + " is none of " + names + " !"));
   }
-  // The workers load the library; loading it here first answers a missing
-  // one with one error document, before any system is counted.
-  {
-    std::unique_ptr<SapLibrary> library;
-    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
-  }
-  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
+  // Every profile is read here, in list order, before any library is
+  // loaded. A logon known to be incomplete or wrong is never sent: SAP would
+  // count it against the RFC user and may lock it.
   if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
-
-  // Every profile is read here, in list order; the valid ones go to the
-  // workers at once. A logon known to be incomplete or wrong is never sent:
-  // SAP would count it against the RFC user and may lock it.
   const HistoryKey history{listing.history_sensor};
+  const PrtgCredentials prtg = PrtgCredentials::Read(platform);
   std::vector<System> systems;
-  WorkerPool pool(run.context, run.options.jobs);
+  std::vector<std::optional<WorkerJob>> jobs;
   for (std::string list = listing.system_list; !list.empty();) {
     System& system = systems.emplace_back();
     system.name = NextSystem(&list);
@@ -254,11 +247,18 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     job.request.history = history;
     job.request.open.profile_name = system.name;
     job.request.open.overrides = {run.options.host, run.options.system_number};
+    jobs.emplace_back();
     system.not_sent = "the name cannot be a profile's";
     if (IsUsableName(system.name)) {
       Status fault;
-      SystemProfileRead read = ReadProfileForSystem(
-          platform, system.path, &job.request.open.profile, &job.request.profile_text, &fault);
+      std::string missing_variable;
+      SystemProfileRead read =
+          ReadProfileForSystem(platform, system.path, &job.request.open.profile,
+                               &job.request.profile_text, prtg, &fault, &missing_variable);
+      // The sensor's setting is missing, for every system that needs it:
+      // one clear answer rather than a list of failed systems.
+      if (read == SystemProfileRead::kNoCredentials)
+        return run.Fail(Status::Error(CredentialsMissingMessage(system.name, missing_variable)));
       system.missing = read == SystemProfileRead::kMissing;
       system.valid = read == SystemProfileRead::kValid;
       system.not_sent = ProfileFault(fault);
@@ -273,8 +273,19 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       continue;
     }
     if (run.options.call_log) job.call_log = system.name + ".log";
-    pool.Add(systems.size() - 1, std::move(job));
+    jobs.back() = std::move(job);
   }
+
+  // The workers load the library; loading it here first answers a missing
+  // one with one error document, before any system is counted.
+  {
+    std::unique_ptr<SapLibrary> library;
+    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+  }
+  run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
+  WorkerPool pool(run.context, run.options.jobs);
+  for (size_t i = 0; i < jobs.size(); ++i)
+    if (jobs[i]) pool.Add(i, std::move(*jobs[i]));
   pool.Close();
 
   if (run.options.console_trace)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "base/text.h"
 #include "driver/sensor.h"
 #include "driver/worker.h"
 #include "platform/fake_platform.h"
@@ -262,6 +263,90 @@ TEST_F(MultiSystemRunTest, FaultsBeforeTheDocumentGiveOneErrorDocument) {
             "<Prtg>\n<Error>1</Error>\n<Text>Error 1030: Global Sensor  not found... - no sensor "
             "key was given (the first parameter word)</Text>\n</Prtg>\n");
   EXPECT_TRUE(Opened().empty());
+}
+
+// Hands the job and the report through the protocol's text, as the pipes
+// of a worker process carry them, and keeps that text.
+class PipedWorker : public SystemWorker {
+ public:
+  PipedWorker(SensorContext& context, std::vector<std::string>* traffic)
+      : context_(context), traffic_(traffic) {}
+  WorkerOutcome Scan(const WorkerJob& job) override {
+    WorkerOutcome outcome;
+    WorkerJob received;
+    const std::string job_text = EncodeJob(job);
+    if (!DecodeJob(job_text, &received)) return outcome;
+    class : public FailureSink {
+      void Report(const LibraryFailure&) override {}
+      void Aborted() override {}
+    } sink;
+    const std::string report_text = EncodeReport(ScanJob(context_, received, sink));
+    traffic_->push_back("job " + job.request.open.profile_name + ": " + job_text);
+    traffic_->push_back("report: " + report_text);
+    if (DecodeReport(report_text, &outcome.report)) outcome.end = WorkerOutcome::End::kReported;
+    return outcome;
+  }
+  void Stop() override {}
+
+ private:
+  SensorContext& context_;
+  std::vector<std::string>* traffic_;
+};
+
+class RecordingPlatform : public FakePlatform {
+ public:
+  Status StartWorker(const std::vector<std::string>& arguments,
+                     std::unique_ptr<ChildProcess>*) override {
+    started.push_back(arguments);
+    return Status::Error("cannot start a worker", "not in tests");
+  }
+  std::vector<std::vector<std::string>> started;
+};
+
+// The password from PRTG goes to its system's worker over the pipe only: not
+// on the command line, not to another system, not back in a report, and a
+// refused one leaves a salted guard line.
+TEST_F(MultiSystemRunTest, PrtgCredentialsReachOnlyTheirSystemsWorkerOverItsPipe) {
+  platform.environment = {{"prtg_linuxuser", "rfclin"}, {"prtg_linuxpassword", "Lin=Secret 9"}};
+  File("PRD.P00") += "Credentials:             prtg-linux\n";
+  File("DEV.P00") += "Credentials:             prtg-linux\n";
+  library.systems["DEV"] = FakeSystemSetup().FailOpen(
+      Status::Refused("Error 1011: RFC-Open for DEV failed !", "Name or password is incorrect"));
+  ItemProfile("PRD.P00#QAS.P00#DEV.P00#");
+  std::vector<std::string> traffic;
+  out.str("");
+  SensorContext context(platform, out);
+  context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
+    *loaded = library.Lend();
+    return Status::Ok();
+  };
+  context.new_worker = [&] { return std::make_unique<PipedWorker>(context, &traffic); };
+  EXPECT_EQ(RunSensor({"x", "Item=LogWrites", "#"}, context), 0);
+  EXPECT_EQ(std::count(platform.environment_reads.begin(), platform.environment_reads.end(),
+                       "prtg_linuxpassword"),
+            1);
+  ASSERT_EQ(library.opens.size(), 3u);
+  for (const OpenRequest& open : library.opens) {
+    bool prtg = open.profile.destination != "QAS";
+    EXPECT_EQ(open.profile.user, prtg ? "RFCLIN" : "MONITOR") << open.profile.destination;
+    EXPECT_EQ(open.profile.password, prtg ? "Lin=Secret 9" : "Secret12");
+  }
+  EXPECT_EQ(StateOf("DEV.P00"), "Logon Refused");
+  for (const std::string& text : traffic) {
+    bool carries = text.find("Lin=Secret 9") != std::string::npos;
+    EXPECT_EQ(carries, StartsWith(text, "job PRD") || StartsWith(text, "job DEV")) << text;
+  }
+  EXPECT_EQ(out.str().find("Lin=Secret 9"), std::string::npos);
+  const std::string dev = File("DEV.P00");
+  EXPECT_NE(dev.find(" Logon=pbkdf2-sha256:20000:"), std::string::npos) << dev;
+  EXPECT_EQ(dev.find("Lin=Secret 9"), std::string::npos);
+
+  // A worker process is started with its entry word alone.
+  RecordingPlatform recording;
+  WorkerJob job;
+  job.request.open.profile.password = "Lin=Secret 9";
+  (void)MakeProcessWorker(recording)->Scan(job);
+  EXPECT_EQ(recording.started, (std::vector<std::vector<std::string>>{{kWorkerEntry}}));
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ LogonGuard SensorRun::GuardOf(const ConnectionProfile& profile, const Status& re
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", now.year % 10000, now.month % 100,
                 now.day % 100, now.hour % 100, now.minute % 100, now.second % 100);
-  return LogonGuard{text, LogonFingerprint(profile), OneLine(refusal.cause(), kMaxGuardReason)};
+  return LogonGuard{text, NewLogonFingerprint(context.platform, profile),
+                    OneLine(refusal.cause(), kMaxGuardReason)};
 }
 
 void SensorRun::PrintProcessedLine() {

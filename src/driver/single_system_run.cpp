@@ -37,13 +37,18 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   request.open.overrides = {run.options.host, run.options.system_number};
   request.profile_text = file.contents;
   const ConnectionProfile& profile = request.open.profile;
-  if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile); !read.ok())
+  // Before any library is loaded: a sensor without PRTG's placeholders is
+  // told so at once.
+  if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile,
+                                      PrtgCredentials::Read(platform));
+      !read.ok())
     return run.Fail(read);
   // SAP locks a user after a few refused logons: the same data are never
   // sent again, however often PRTG asks.
   const std::optional<LogonGuard> guard = FindLogonGuard(file.contents);
   if (GuardHolds(guard, profile))
-    return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name)));
+    return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name),
+                                    RefusedLogonCause(profile)));
   std::unique_ptr<SapLibrary> library;
   if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
 
@@ -67,7 +72,8 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
     if (Status saved = CommitProfileUpdate(platform, file.path, update); !saved.ok())
       return run.Fail(Status::Error(
           rewrite_failed, saved.cause() + "; the logon was refused: " + update.guard.message));
-    return run.Fail(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name)));
+    return run.Fail(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name),
+                                    RefusedLogonCause(profile)));
   }
   if (!scan.status.ok()) return run.Fail(scan.status);
   // A logon that succeeds lifts a guard whose logon data have changed.

@@ -24,6 +24,13 @@ class FakeLibrary : public DynamicLibrary {
 
 }  // namespace
 
+Status FakePlatform::RandomBytes(size_t size, std::string* bytes) {
+  if (fail_random) return Status::Error("cannot take random bytes", "switched off in the test");
+  bytes->clear();
+  for (size_t i = 0; i < size; ++i) bytes->push_back(static_cast<char>(random_seed++));
+  return Status::Ok();
+}
+
 Status FakePlatform::LockFile(const std::string& path, const LockHolder&,
                               std::unique_ptr<FileLock>* lock) {
   locks.push_back(path);

@@ -25,6 +25,15 @@ class FakePlatform : public Platform {
   Status RemoveFile(const std::string& path) override;
   ClockTime Now() override { return now; }
   std::string ExecutableDir() override { return executable_dir; }
+  std::string EnvironmentValue(const std::string& name) override {
+    environment_reads.push_back(name);
+    auto it = environment.find(name);
+    return it == environment.end() ? std::string() : it->second;
+  }
+  // Counts up from random_seed, so that two salts differ and a test can
+  // tell which it got.
+  Status RandomBytes(size_t size, std::string* bytes) override;
+
   std::string FullPath(const std::string& path) override {
     return !path.empty() && path[0] == '/' ? path : current_dir + path;
   }
@@ -46,6 +55,9 @@ class FakePlatform : public Platform {
   ClockTime now{2026, 12, 7, 10, 11, 12};
   std::string executable_dir = "/opt/quillmeter/";
   std::string current_dir = "/work/";
+  std::map<std::string, std::string> environment;
+  unsigned char random_seed = 0;
+  bool fail_random = false;
 
   // Symbols served per library path; a path not listed fails to load.
   std::map<std::string, std::map<std::string, void*>> libraries;
@@ -57,6 +69,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> removes;
   std::vector<std::string> loads;
   std::vector<std::string> locks;
+  std::vector<std::string> environment_reads;
 
   // The next AtomicReplace fails and leaves the file as it was.
   bool fail_next_replace = false;

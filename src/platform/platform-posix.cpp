@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,6 +139,35 @@ class PosixPlatform : public Platform {
     localtime_r(&now, &local);
     return ClockTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
+  }
+
+  std::string EnvironmentValue(const std::string& name) override {
+    const char* value = std::getenv(name.c_str());
+    return value != nullptr ? std::string(value) : std::string();
+  }
+
+  Status RandomBytes(size_t size, std::string* bytes) override {
+    bytes->assign(size, '\0');
+    size_t done = 0;
+    while (done < size) {
+      ssize_t n = getrandom(bytes->data() + done, size - done, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    if (done == size) return Status::Ok();
+    // A kernel without getrandom still has the device.
+    int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ErrnoError("cannot open", "/dev/urandom");
+    for (done = 0; done < size;) {
+      ssize_t n = read(fd, bytes->data() + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    Status status = done == size ? Status::Ok() : ErrnoError("cannot read", "/dev/urandom");
+    close(fd);
+    return status;
   }
 
   std::string FullPath(const std::string& path) override {

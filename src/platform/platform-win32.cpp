@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// windows.h first: bcrypt.h relies on its types.
+#include <bcrypt.h>
 
 #include <atomic>
 #include <climits>
@@ -238,6 +240,30 @@ class WindowsPlatform : public Platform {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return ClockTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  }
+
+  std::string EnvironmentValue(const std::string& name) override {
+    // The value may change between the two calls; the loop takes the last.
+    std::string value;
+    for (DWORD size = 256;;) {
+      value.assign(size, '\0');
+      DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), size);
+      if (n == 0) return std::string();
+      if (n < size) {
+        value.resize(n);
+        return value;
+      }
+      size = n;
+    }
+  }
+
+  Status RandomBytes(size_t size, std::string* bytes) override {
+    bytes->assign(size, '\0');
+    NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes->data()),
+                                      static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (status >= 0) return Status::Ok();
+    return Status::Error("cannot take random bytes",
+                         "BCryptGenRandom failed with status " + std::to_string(status));
   }
 
   std::string FullPath(const std::string& path) override {

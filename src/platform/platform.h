@@ -62,6 +62,13 @@ class Platform {
   // The current local time.
   virtual ClockTime Now() = 0;
 
+  // The value of the environment variable `name`, "" when it is not set.
+  virtual std::string EnvironmentValue(const std::string& name) = 0;
+
+  // `size` bytes from the operating system's random source, fit for salts
+  // and keys, into *bytes. Fails when the system gives none.
+  virtual Status RandomBytes(size_t size, std::string* bytes) = 0;
+
   // The directory of the running executable, ending with a separator, or
   // empty when the system cannot tell.
   virtual std::string ExecutableDir() = 0;

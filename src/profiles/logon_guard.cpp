@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "base/status.h"
 #include "base/text.h"
+#include "platform/sha256.h"
+#include "profiles/pbkdf2.h"
 
 namespace quillmeter {
 namespace {
@@ -22,7 +25,83 @@ uint64_t Fnv1a(std::string_view bytes, uint64_t hash) {
   return hash;
 }
 
+constexpr std::string_view kSaltedKind = "pbkdf2-sha256";
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+std::string Hex(std::string_view bytes) {
+  std::string hex;
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    hex += kHexDigits[byte >> 4];
+    hex += kHexDigits[byte & 0xf];
+  }
+  return hex;
+}
+
+// The bytes of lower-case hex `text`; nullopt for anything else.
+std::optional<std::string> FromHex(std::string_view text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    const char* high = std::char_traits<char>::find(kHexDigits, 16, text[i]);
+    const char* low = std::char_traits<char>::find(kHexDigits, 16, text[i + 1]);
+    if (high == nullptr || low == nullptr) return std::nullopt;
+    bytes += static_cast<char>((high - kHexDigits) * 16 + (low - kHexDigits));
+  }
+  return bytes;
+}
+
+// The parts of a salted fingerprint, or false when `text` is none whose
+// rounds lie in the accepted range.
+bool ParseSalted(std::string_view text, std::uint32_t* rounds, std::string* salt) {
+  std::string_view parts[4];
+  for (size_t i = 0; i < 4; ++i) {
+    size_t colon = i < 3 ? text.find(':') : text.size();
+    if (colon == std::string_view::npos) return false;
+    parts[i] = text.substr(0, colon);
+    text.remove_prefix(i < 3 ? colon + 1 : colon);
+  }
+  if (parts[0] != kSaltedKind || parts[1].empty() || parts[1].size() > 9) return false;
+  std::uint32_t n = 0;
+  for (char c : parts[1]) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (n < kMinSaltedFingerprintRounds || n > kMaxSaltedFingerprintRounds) return false;
+  std::optional<std::string> bytes = FromHex(parts[2]);
+  if (!bytes || bytes->size() != kFingerprintSaltSize || parts[3].size() != 64) return false;
+  *rounds = n;
+  *salt = std::move(*bytes);
+  return true;
+}
+
 }  // namespace
+
+std::string SaltedLogonFingerprint(const ConnectionProfile& profile, std::string_view salt,
+                                   std::uint32_t rounds) {
+  // The same separator as the fast fingerprint: no profile value holds it.
+  const std::string data = profile.destination + "\n" + profile.client + "\n" +
+                           UpperCase(profile.user) + "\n" + profile.password;
+  return std::string(kSaltedKind) + ":" + std::to_string(rounds) + ":" + Hex(salt) + ":" +
+         Hex(Pbkdf2HmacSha256(data, salt, rounds, 32));
+}
+
+std::string NewLogonFingerprint(Platform& platform, const ConnectionProfile& profile) {
+  if (profile.password_variable.empty()) return LogonFingerprint(profile);
+  std::string salt;
+  if (!platform.RandomBytes(kFingerprintSaltSize, &salt).ok()) {
+    // Without the system's random numbers a salt that differs from scan to
+    // scan and system to system still defeats a table made in advance.
+    ClockTime now = platform.Now();
+    Sha256Digest digest =
+        Sha256(profile.destination + "\n" + profile.client + "\n" + std::to_string(now.year) + "-" +
+               std::to_string(now.month) + "-" + std::to_string(now.day) + " " +
+               std::to_string(now.hour) + ":" + std::to_string(now.minute) + ":" +
+               std::to_string(now.second) + platform.ExecutablePath());
+    salt.assign(reinterpret_cast<const char*>(digest.data()), kFingerprintSaltSize);
+  }
+  return SaltedLogonFingerprint(profile, salt);
+}
 
 std::string LogonFingerprint(const ConnectionProfile& profile) {
   uint64_t hash = 0xcbf29ce484222325ULL;
@@ -63,13 +142,24 @@ std::optional<LogonGuard> FindLogonGuard(std::string_view contents) {
 }
 
 bool GuardHolds(const std::optional<LogonGuard>& guard, const ConnectionProfile& profile) {
-  return guard && !guard->fingerprint.empty() && guard->fingerprint == LogonFingerprint(profile);
+  if (!guard || guard->fingerprint.empty()) return false;
+  if (profile.password_variable.empty()) return guard->fingerprint == LogonFingerprint(profile);
+  std::uint32_t rounds = 0;
+  std::string salt;
+  if (!ParseSalted(guard->fingerprint, &rounds, &salt)) return false;
+  return guard->fingerprint == SaltedLogonFingerprint(profile, salt, rounds);
 }
 
 std::string LogonGuardLine(const LogonGuard& guard) {
   return std::string(kLogonGuardTag) + std::string(kDateKey) + guard.date_time +
          std::string(kFingerprintKey) + guard.fingerprint + " " +
          OneLine(guard.message, kMaxGuardReason);
+}
+
+std::string RefusedLogonCause(const ConnectionProfile& profile) {
+  if (profile.password_variable.empty()) return std::string();
+  return "User and Password come from PRTG: " + profile.user_variable + ", " +
+         profile.password_variable;
 }
 
 std::string RefusedLogonMessage(const ConnectionProfile& profile, const LogonGuard& guard,

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake_platform.h"
+#include "platform/sha256.h"
+
 namespace quillmeter {
 namespace {
 
@@ -19,8 +22,8 @@ ConnectionProfile Logon() {
 
 TEST(LogonGuardTest, TheFingerprintChangesWithTheLogonDataAlone) {
   const std::string base = LogonFingerprint(Logon());
-  EXPECT_EQ(base.size(), 16u);
-  EXPECT_EQ(base.find_first_not_of("0123456789abcdef"), std::string::npos) << base;
+  // Guard lines already written hold as they stand.
+  EXPECT_EQ(base, "49f2c7a36cd64902");
   std::vector<void (*)(ConnectionProfile&)> changes = {
       [](ConnectionProfile& p) { p.destination = "QAS"; },
       [](ConnectionProfile& p) { p.client = "200"; },
@@ -78,6 +81,94 @@ TEST(LogonGuardTest, TheMessageNamesTheLogonAndHowToLiftTheGuard) {
   EXPECT_EQ(RefusedLogonMessage(p, {"20261208 10:15:00", "0", "User is locked"}, "PRD.P00"),
             "Error 1045: Logon to PRD as MONITOR refused on 20261208 10:15:00 - User is locked - "
             "not tried again until User or Password in Profile PRD.P00 change !");
+}
+
+ConnectionProfile PrtgLogon() {
+  ConnectionProfile p = Logon();
+  p.stored_password.clear();
+  p.user_variable = "prtg_windowsuser";
+  p.password_variable = "prtg_windowspassword";
+  return p;
+}
+
+std::string HexOf(const Sha256Digest& digest) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (std::uint8_t byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0xf];
+  }
+  return hex;
+}
+
+// The password from PRTG is in no file in any form: the fingerprint is
+// salted and slow, and holds for the same data only.
+TEST(LogonGuardTest, PrtgCredentialsGetASaltedSlowFingerprint) {
+  FakePlatform platform;
+  platform.random_seed = 0xa0;
+  const std::string fingerprint = NewLogonFingerprint(platform, PrtgLogon());
+  const std::string expected_prefix = "pbkdf2-sha256:20000:a0a1a2a3a4a5a6a7a8a9aaabacadaeaf:";
+  ASSERT_EQ(fingerprint.substr(0, expected_prefix.size()), expected_prefix);
+  EXPECT_EQ(fingerprint.size(), expected_prefix.size() + 64);
+  EXPECT_EQ(fingerprint.find("Secret12"), std::string::npos);
+  EXPECT_EQ(fingerprint.find(HexOf(Sha256("Secret12"))), std::string::npos);
+  // A stored password keeps its fingerprint.
+  EXPECT_EQ(NewLogonFingerprint(platform, Logon()), LogonFingerprint(Logon()));
+
+  std::optional<LogonGuard> guard = LogonGuard{"20261208 10:15:00", fingerprint, "refused"};
+  EXPECT_TRUE(GuardHolds(guard, PrtgLogon()));
+  for (auto change : std::vector<void (*)(ConnectionProfile&)>{
+           [](ConnectionProfile& p) { p.password = "Secret13"; },
+           [](ConnectionProfile& p) { p.user = "OTHER"; },
+           [](ConnectionProfile& p) { p.client = "200"; },
+           [](ConnectionProfile& p) { p.destination = "QAS"; },
+           // The same data from the profile's own lines take the fast kind.
+           [](ConnectionProfile& p) { p.password_variable.clear(); }}) {
+    ConnectionProfile changed = PrtgLogon();
+    change(changed);
+    EXPECT_FALSE(GuardHolds(guard, changed));
+  }
+  // A fast fingerprint does not hold for data from PRTG, and a second salt
+  // gives another line for the same data.
+  EXPECT_FALSE(GuardHolds(LogonGuard{"", LogonFingerprint(PrtgLogon()), ""}, PrtgLogon()));
+  const std::string second = NewLogonFingerprint(platform, PrtgLogon());
+  EXPECT_NE(second, fingerprint);
+  EXPECT_TRUE(GuardHolds(LogonGuard{"", second, ""}, PrtgLogon()));
+
+  // Without the system's random numbers the salt still differs by time.
+  platform.fail_random = true;
+  const std::string fallback = NewLogonFingerprint(platform, PrtgLogon());
+  platform.now.second += 1;
+  EXPECT_NE(NewLogonFingerprint(platform, PrtgLogon()).substr(0, 54), fallback.substr(0, 54));
+  EXPECT_TRUE(GuardHolds(LogonGuard{"", fallback, ""}, PrtgLogon()));
+}
+
+// An edited line can neither weaken the hash nor stall the scan.
+TEST(LogonGuardTest, ASaltedLineOutsideTheRulesHoldsForNothing) {
+  const std::string salt(kFingerprintSaltSize, 's');
+  const ConnectionProfile p = PrtgLogon();
+  const std::string good = SaltedLogonFingerprint(p, salt, kMinSaltedFingerprintRounds);
+  EXPECT_TRUE(GuardHolds(LogonGuard{"", good, ""}, p));
+  const std::string salt_hex = "73737373737373737373737373737373";
+  const std::string hash = good.substr(good.rfind(':') + 1);
+  for (const std::string& bad : {"pbkdf2-sha256:9999:" + salt_hex + ":" + hash,
+                                 "pbkdf2-sha256:200001:" + salt_hex + ":" + hash,
+                                 "pbkdf2-sha256:4294967296999:" + salt_hex + ":" + hash,
+                                 "pbkdf2-sha256:010000:" + salt_hex + ":" + hash,
+                                 "pbkdf2-sha256:10000:" + salt_hex + ":" + hash + ":",
+                                 "pbkdf2-sha256:10000:" + salt_hex.substr(2) + ":" + hash,
+                                 "pbkdf2-sha256:10000:" + salt_hex.substr(1) + "X:" + hash,
+                                 "pbkdf2-sha256:10000:" + salt_hex + ":" + hash.substr(1),
+                                 "pbkdf2-sha1:10000:" + salt_hex + ":" + hash,
+                                 std::string("pbkdf2-sha256:::"), std::string("pbkdf2-sha256")}) {
+    EXPECT_FALSE(GuardHolds(LogonGuard{"", bad, ""}, p)) << bad;
+  }
+}
+
+TEST(LogonGuardTest, ARefusalOfPrtgCredentialsSaysWhereToChangeThem) {
+  EXPECT_EQ(RefusedLogonCause(Logon()), "");
+  EXPECT_EQ(RefusedLogonCause(PrtgLogon()),
+            "User and Password come from PRTG: prtg_windowsuser, prtg_windowspassword");
 }
 
 }  // namespace

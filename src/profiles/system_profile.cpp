@@ -1,6 +1,8 @@
 #include "profiles/system_profile.h"
 
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "base/text.h"
 #include "profiles/password.h"
@@ -43,6 +45,11 @@ enum class ProfileCheck { kComplete, kUserMissing, kPasswordMissing, kInvalidPar
 struct KeysRead {
   std::array<bool, kRules> seen{};
   std::array<std::string, kRules> written;
+  // How a cause names each key: the key, or the variable it came from.
+  std::array<std::string, kRules> names;
+  KeysRead() {
+    for (size_t r = 0; r < kRules; ++r) names[r] = kFieldRules[r].key;
+  }
 };
 
 // Stores the value of one line, if its key is one of ours, and notes it in
@@ -97,37 +104,98 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile, const KeysRead& keys
     size_t limit = rule.capacity < kMaxValueWidth ? rule.capacity : kMaxValueWidth;
     if (field.size() >= rule.minimum && field.size() <= limit) continue;
     if (!keys.seen[r]) {
-      *cause = std::string(rule.key) + " missing";
+      *cause = keys.names[r] + " missing";
     } else if (field.size() < rule.minimum) {
-      *cause = std::string(rule.key) + " shorter than " + Characters(rule.minimum);
+      *cause = keys.names[r] + " shorter than " + Characters(rule.minimum);
       // What was read shows a value written a column early or late; the
-      // stored password form is never shown.
-      if (rule.field != &ConnectionProfile::password)
+      // stored password form, and a value from PRTG, are never shown.
+      if (rule.field != &ConnectionProfile::password && keys.names[r] == rule.key)
         *cause += " (\"" + keys.written[r] + "\" read from column " + std::to_string(kValueColumn) +
                   "; values start in column " + std::to_string(kValueColumn) + ")";
     } else {
-      *cause = std::string(rule.key) + " longer than " + Characters(limit);
+      *cause = keys.names[r] + " longer than " + Characters(limit);
     }
     return ProfileCheck::kInvalidParameter;
   }
   return ProfileCheck::kComplete;
 }
 
-}  // namespace
+constexpr std::string_view kCredentialsKey = "Credentials:";
 
-Status ReadSystemProfile(std::string_view contents, const std::string& name,
-                         ConnectionProfile* profile) {
+size_t RuleOf(std::string ConnectionProfile::*field) {
+  for (size_t r = 0; r < kRules; ++r)
+    if (kFieldRules[r].field == field) return r;
+  return kRules;
+}
+
+// A character a profile line would not hold, or that is none of the
+// printable ASCII a stored password is made of.
+bool IsPrintableAscii(std::string_view text) {
+  for (char c : text)
+    if (c < ' ' || c > '~') return false;
+  return true;
+}
+
+// Takes the user and password from PRTG's variables `v` into *profile, in
+// place of the profile's own lines. *missing names a variable not set.
+Status TakePrtgCredentials(const CredentialVariables& v, const PrtgCredentials& prtg,
+                           const std::string& name, ConnectionProfile* profile,
+                           KeysRead* keys, std::string* missing) {
+  for (const char* variable : {v.user, v.password}) {
+    if (!prtg.Value(variable).empty()) continue;
+    if (missing != nullptr) *missing = variable;
+    return Status::Error(CredentialsMissingMessage(name, variable));
+  }
+  const std::string user = prtg.Value(v.user), password = prtg.Value(v.password);
+  for (const auto& [variable, value] : {std::pair{v.user, &user}, std::pair{v.password, &password}})
+    if (!IsPrintableAscii(*value))
+      return Status::Error(
+          "Error 1003: Invalid Parameter(s) at " + name + " found...",
+          std::string(variable) + ": holds a character outside printable ASCII (codes 32 to 126)");
+  profile->user = UpperCase(user);
+  profile->password = password;
+  profile->stored_password.clear();
+  profile->user_variable = v.user;
+  profile->password_variable = v.password;
+  const size_t user_rule = RuleOf(&ConnectionProfile::user);
+  const size_t password_rule = RuleOf(&ConnectionProfile::password);
+  keys->seen[user_rule] = keys->seen[password_rule] = true;
+  keys->names[user_rule] = std::string(v.user) + ":";
+  keys->names[password_rule] = std::string(v.password) + ":";
+  return Status::Ok();
+}
+
+Status ReadProfile(std::string_view contents, const std::string& name, const PrtgCredentials& prtg,
+                   ConnectionProfile* profile, std::string* missing_variable) {
   *profile = ConnectionProfile();
   PasswordFault first_fault = PasswordFault::kNone;
   std::string invalid_because;
   KeysRead keys;
+  std::string credentials;
   for (const std::string& line : SplitLines(contents)) {
+    if (std::string_view(line).substr(0, kKeyWidth) == kCredentialsKey) {
+      credentials = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
+      continue;
+    }
     std::string because;
     PasswordFault fault = ParseLine(line, *profile, &keys, &because);
     if (first_fault == PasswordFault::kNone) {
       first_fault = fault;
       invalid_because = because;
     }
+  }
+  if (!credentials.empty()) {
+    std::optional<CredentialVariables> variables = CredentialVariablesOf(credentials);
+    if (!variables)
+      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
+                           "Credentials: is neither prtg-windows nor prtg-linux");
+    // The profile's own User and Password lines are not used, so nothing
+    // wrong in them is either.
+    first_fault = PasswordFault::kNone;
+    if (Status taken =
+            TakePrtgCredentials(*variables, prtg, name, profile, &keys, missing_variable);
+        !taken.ok())
+      return taken;
   }
   // A faulty stored password is reported before anything missing, as the
   // line that holds it is met.
@@ -152,9 +220,23 @@ Status ReadSystemProfile(std::string_view contents, const std::string& name,
   return Status::Ok();
 }
 
+}  // namespace
+
+Status ReadSystemProfile(std::string_view contents, const std::string& name,
+                         ConnectionProfile* profile, const PrtgCredentials& prtg) {
+  return ReadProfile(contents, name, prtg, profile, nullptr);
+}
+
+std::string CredentialsMissingMessage(const std::string& name, const std::string& variable) {
+  return "Error 1047: Credentials of " + name + " come from PRTG, but " + variable +
+         " is not set - in the sensor's settings set Environment to \"Set placeholders as "
+         "environment values\" and enter the device's credentials !";
+}
+
 SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,
                                        ConnectionProfile* profile, std::string* contents,
-                                       Status* fault) {
+                                       const PrtgCredentials& prtg, Status* fault,
+                                       std::string* missing_variable) {
   contents->clear();
   *profile = ConnectionProfile();
   if (!platform.ReadFile(path, contents).ok()) {
@@ -162,9 +244,13 @@ SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& pa
     return SystemProfileRead::kMissing;
   }
   // Nothing of the previous system carries over into this one.
-  Status read = ReadSystemProfile(*contents, path, profile);
+  std::string missing;
+  Status read = ReadProfile(*contents, path, prtg, profile, &missing);
   if (fault != nullptr) *fault = read;
-  return read.ok() ? SystemProfileRead::kValid : SystemProfileRead::kInvalid;
+  if (read.ok()) return SystemProfileRead::kValid;
+  if (missing.empty()) return SystemProfileRead::kInvalid;
+  if (missing_variable != nullptr) *missing_variable = missing;
+  return SystemProfileRead::kNoCredentials;
 }
 
 }  // namespace quillmeter

@@ -8,6 +8,7 @@
 
 #include "base/status.h"
 #include "platform/platform.h"
+#include "profiles/prtg_credentials.h"
 #include "rfc/connection_profile.h"
 
 namespace quillmeter {
@@ -18,18 +19,29 @@ namespace quillmeter {
 // wrong with the form; 1005), then a missing user (1006) or password
 // (1007), then a field shorter than it may be (its cause what was read) or
 // too long for it (1003).
+//
+// A profile with "Credentials:" prtg-windows or prtg-linux takes the user
+// and password from those variables of `prtg` instead, and its User and
+// Password lines are ignored: an unknown kind is 1003, a variable not set
+// 1047, a value that breaks the rules of its key 1003 naming the variable.
 Status ReadSystemProfile(std::string_view contents, const std::string& name,
-                         ConnectionProfile* profile);
+                         ConnectionProfile* profile, const PrtgCredentials& prtg = {});
 
-enum class SystemProfileRead { kMissing, kInvalid, kValid };
+// "Error 1047: Credentials of <name> come from PRTG, but <variable> is not
+// set - ...": what the administrator sets in PRTG, said in PRTG's words.
+std::string CredentialsMissingMessage(const std::string& name, const std::string& variable);
+
+enum class SystemProfileRead { kMissing, kInvalid, kNoCredentials, kValid };
 
 // The multi-system read: the profile at `path` into *profile and its text
-// into *contents. kMissing when the file cannot be read, kInvalid on any
-// fault ReadSystemProfile reports, which *fault (when given) receives.
-// Nothing of an earlier profile remains.
+// into *contents. kMissing when the file cannot be read, kNoCredentials
+// when it names PRTG credentials `prtg` lacks (*missing_variable, if given,
+// names the first), kInvalid on any other fault ReadSystemProfile reports,
+// which *fault (when given) receives. Nothing of an earlier profile remains.
 SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,
                                        ConnectionProfile* profile, std::string* contents,
-                                       Status* fault = nullptr);
+                                       const PrtgCredentials& prtg = {}, Status* fault = nullptr,
+                                       std::string* missing_variable = nullptr);
 
 }  // namespace quillmeter
 

@@ -271,5 +271,95 @@ TEST_F(SystemProfileTest, MultiSystemReadMarksEveryFaultInvalid) {
   }
 }
 
+// With PRTG's credentials the User and Password lines are not used at all,
+// not even to be refused.
+TEST_F(SystemProfileTest, PrtgCredentialsTakeTheUserAndPasswordFromTheirVariables) {
+  PrtgCredentials prtg;
+  prtg.Set("prtg_windowsuser", "rfcwin");
+  prtg.Set("prtg_windowspassword", "Win=Pass 1");
+  prtg.Set("prtg_linuxuser", "rfclin");
+  prtg.Set("prtg_linuxpassword", "LinPass2");
+  const std::string text =
+      Profile({{"User.......:", ""}, {"Password...:", Line("Password...:", "damaged")}},
+              Line("Credentials:", "Prtg-Windows") + "\n");
+  ASSERT_TRUE(ReadSystemProfile(text, "prd.P00", &profile, prtg).ok());
+  EXPECT_EQ(profile.user, "RFCWIN");
+  EXPECT_EQ(profile.password, "Win=Pass 1");
+  EXPECT_EQ(profile.stored_password, "");
+  EXPECT_EQ(profile.user_variable, "prtg_windowsuser");
+  EXPECT_EQ(profile.password_variable, "prtg_windowspassword");
+
+  ASSERT_TRUE(
+      ReadSystemProfile(Profile({}, Line("Credentials:", "prtg-linux")), "prd.P00", &profile, prtg)
+          .ok());
+  EXPECT_EQ(profile.user, "RFCLIN");
+  EXPECT_EQ(profile.password, "LinPass2");
+
+  // Empty or absent: the profile's own, as before.
+  for (const std::string& extra : {std::string(), std::string("Credentials:\n")}) {
+    ASSERT_TRUE(ReadSystemProfile(Profile({}, extra), "prd.P00", &profile, prtg).ok());
+    EXPECT_EQ(profile.user, "RFCMON");
+    EXPECT_EQ(profile.password, "Secret12");
+    EXPECT_EQ(profile.password_variable, "");
+  }
+}
+
+TEST_F(SystemProfileTest, PrtgCredentialFaultsNameTheVariable) {
+  const std::string windows = Profile({}, Line("Credentials:", "prtg-windows"));
+  const auto read = [&](const std::string& user, const std::string& password,
+                        const std::string& text) {
+    PrtgCredentials prtg;
+    prtg.Set("prtg_windowsuser", user);
+    prtg.Set("prtg_windowspassword", password);
+    Status status = ReadSystemProfile(text, "PRD.P00", &profile, prtg);
+    return status.cause().empty() ? status.message() : status.message() + " - " + status.cause();
+  };
+  EXPECT_EQ(read("rfcmon", "Secret12", Profile({}, Line("Credentials:", "prtg-windows "))),
+            "Error 1003: Invalid Parameter(s) at PRD.P00 found... - Credentials: is neither "
+            "prtg-windows nor prtg-linux");
+  const std::string hint =
+      " is not set - in the sensor's settings set Environment to \"Set placeholders as "
+      "environment values\" and enter the device's credentials !";
+  EXPECT_EQ(read("", "", windows),
+            "Error 1047: Credentials of PRD.P00 come from PRTG, but prtg_windowsuser" + hint);
+  EXPECT_EQ(read("rfcmon", "", windows),
+            "Error 1047: Credentials of PRD.P00 come from PRTG, but prtg_windowspassword" + hint);
+  const std::string invalid = "Error 1003: Invalid Parameter(s) at PRD.P00 found... - ";
+  EXPECT_EQ(read("r", "Secret12", windows),
+            invalid + "prtg_windowsuser: shorter than 2 characters");
+  EXPECT_EQ(read("rfcmon", std::string(32, 'p'), windows),
+            invalid + "prtg_windowspassword: longer than 31 characters");
+  EXPECT_EQ(read("rfcmon", "Secret\t12", windows),
+            invalid +
+                "prtg_windowspassword: holds a character outside printable ASCII (codes "
+                "32 to 126)");
+  // Other keys keep their own names, in their order.
+  EXPECT_EQ(read("rfcmon", "Secret12",
+                 Profile({{"Client.....:", Line("Client.....:", "1")}},
+                         Line("Credentials:", "prtg-windows"))),
+            invalid + "Client.....: shorter than 3 characters");
+}
+
+TEST_F(SystemProfileTest, CredentialsAreReadFromTheEnvironmentOnce) {
+  platform.environment = {{"prtg_linuxuser", "rfclin"},
+                          {"prtg_linuxpassword", "LinPass2"},
+                          {"prtg_windowsdomain", "CORP"}};
+  PrtgCredentials prtg = PrtgCredentials::Read(platform);
+  EXPECT_EQ(platform.environment_reads.size(), 4u);
+  EXPECT_EQ(prtg.Value("prtg_linuxpassword"), "LinPass2");
+  EXPECT_EQ(prtg.Value("prtg_windowsdomain"), "");
+
+  // The multi-system read tells a missing variable from a faulty profile.
+  platform.files["/p/a.P00"] = Profile({}, Line("Credentials:", "prtg-windows"));
+  platform.files["/p/b.P00"] = Profile({}, Line("Credentials:", "prtg-linux"));
+  std::string contents, missing;
+  EXPECT_EQ(ReadProfileForSystem(platform, "/p/a.P00", &profile, &contents, prtg, nullptr, &missing),
+            SystemProfileRead::kNoCredentials);
+  EXPECT_EQ(missing, "prtg_windowsuser");
+  EXPECT_EQ(ReadProfileForSystem(platform, "/p/b.P00", &profile, &contents, prtg, nullptr, &missing),
+            SystemProfileRead::kValid);
+  EXPECT_EQ(profile.password, "LinPass2");
+}
+
 }  // namespace
 }  // namespace quillmeter

@@ -15,6 +15,10 @@ struct ConnectionProfile {
   // As the profile stores it: what tells one logon's data from another's
   // without the plain password.
   std::string stored_password;
+  // The environment variables PRTG handed the user and password in; both
+  // "" when the profile holds them.
+  std::string user_variable;
+  std::string password_variable;
   std::string language;
   std::string mode;
   std::string host_name;

@@ -135,6 +135,10 @@ Child Spawn(const std::string& executable, const std::vector<std::string>& args,
       if (setgroups(0, nullptr) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) _exit(126);
     }
     unsetenv("LD_LIBRARY_PATH");
+    for (const char* name :
+         {"prtg_windowsuser", "prtg_windowspassword", "prtg_linuxuser", "prtg_linuxpassword"})
+      unsetenv(name);
+    for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
     close(gate[1]);
     char byte;
     while (read(gate[0], &byte, 1) < 0 && errno == EINTR) {

@@ -3,6 +3,7 @@
 #ifndef QUILLMETER_TESTS_E2E_SENSOR_PROCESS_H_
 #define QUILLMETER_TESTS_E2E_SENSOR_PROCESS_H_
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct RunOptions {
   std::string input_file;
   // The largest file the child may write, in bytes (ulimit -f); 0 none.
   long file_size_limit = 0;
+  // Environment variables set for the child, as PRTG sets its placeholders;
+  // PRTG's credential variables of the test's own environment never reach it.
+  std::map<std::string, std::string> environment;
 };
 
 // A fresh temporary directory, removed with everything in it at the end.

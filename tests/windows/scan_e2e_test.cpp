@@ -1,7 +1,11 @@
 // Whole scans of the Windows sensor under Wine, installed as on a probe in
 // PRTG's sensor folder with the simulated librfc32.dll beside it. The
 // documents are the ones the sensor writes on every platform.
+#include <windows.h>
+
 #include <regex>
+#include <utility>
+#include <vector>
 
 #include "windows_fixture.h"
 
@@ -127,6 +131,65 @@ TEST_F(WindowsScanTest, ARefusedLogonIsSentOnceAndRememberedInTheProfile) {
   EXPECT_EQ(profile.substr(0, ScanProfile().size()), ScanProfile());
   EXPECT_EQ(profile.substr(ScanProfile().size(), 11), "# Alb Date=");
   EXPECT_EQ(profile.substr(profile.size() - 2), "\r\n");
+}
+
+// Sets variables for the processes this test starts, as PRTG sets its
+// placeholders for the sensor, and removes them again.
+using Variables = std::vector<std::pair<std::string, std::string>>;
+
+class ScopedEnvironment {
+ public:
+  explicit ScopedEnvironment(const Variables& values) : values_(values) {
+    for (const auto& [name, value] : values_) SetEnvironmentVariableA(name.c_str(), value.c_str());
+  }
+  ~ScopedEnvironment() {
+    for (const auto& [name, value] : values_) SetEnvironmentVariableA(name.c_str(), nullptr);
+  }
+
+ private:
+  Variables values_;
+};
+
+TEST_F(WindowsScanTest, PrtgCredentialsComeFromTheEnvironmentAndStayOutOfTheProfile) {
+  ProfileFields own;
+  own.user = "nobody";
+  own.password = "Unused99";
+  const std::string profile = ProfileText(own, "Credentials:             prtg-windows\r\n", "\r\n");
+  Write(kSensorDir + "PRD.P00", profile);
+  SensorOutput output = Scan(System(kFirstCounters));
+  EXPECT_EQ(output.exit_code, 2);
+  EXPECT_EQ(output.out,
+            ErrorDocument("Error 1047: Credentials of PRD.P00 come from PRTG, but "
+                          "prtg_windowsuser is not set - in the sensor's settings set Environment "
+                          "to \"Set placeholders as environment values\" and enter the device's "
+                          "credentials !"));
+
+  ScopedEnvironment wrong(
+      Variables{{"prtg_windowsuser", "monitor"}, {"prtg_windowspassword", "Wrong0001"}});
+  Write(kWork + "SimRfc.log", "");
+  for (int scan = 0; scan < 2; ++scan) {
+    output = Scan(System(kFirstCounters));
+    EXPECT_EQ(output.exit_code, 2);
+    EXPECT_NE(output.out.find(" - User and Password come from PRTG: prtg_windowsuser, "
+                              "prtg_windowspassword</Text>"),
+              std::string::npos)
+        << output.out;
+    EXPECT_EQ(output.out.find("Wrong0001"), std::string::npos);
+  }
+  const std::string log = Read(kWork + "SimRfc.log");
+  EXPECT_EQ(log.find("logon refused"), log.rfind("logon refused")) << log;
+  const std::string guarded = Read(kSensorDir + "PRD.P00");
+  EXPECT_TRUE(std::regex_search(
+      guarded, std::regex("\r\n# Alb Date=\\d{8} \\d\\d:\\d\\d:\\d\\d Logon=pbkdf2-sha256:20000:"
+                          "[0-9a-f]{32}:[0-9a-f]{64} Name or password is incorrect")))
+      << guarded;
+  EXPECT_EQ(guarded.find("Wrong0001"), std::string::npos);
+
+  ScopedEnvironment right(Variables{{"prtg_windowspassword", "Secret12"}});
+  output = Scan(System(kFirstCounters));
+  EXPECT_EQ(output.exit_code, 0) << output.out;
+  EXPECT_EQ(output.out, ScanDocument("0", "0", "0", "0"));
+  EXPECT_EQ(Read(kSensorDir + "PRD.P00").find("# Alb "), std::string::npos);
 }
 
 TEST_F(WindowsScanTest, WithoutTheLibraryTheDocumentNamesIt) {
