@@ -337,7 +337,9 @@ TEST_F(SystemProfileTest, PrtgCredentialFaultsNameTheVariable) {
   EXPECT_EQ(read("rfcmon", "Secret12",
                  Profile({{"Client.....:", Line("Client.....:", "1")}},
                          Line("Credentials:", "prtg-windows"))),
-            invalid + "Client.....: shorter than 3 characters");
+            invalid +
+                "Client.....: shorter than 3 characters (\"1\" read from column 25; values "
+                "start in column 25)");
 }
 
 TEST_F(SystemProfileTest, CredentialsAreReadFromTheEnvironmentOnce) {
