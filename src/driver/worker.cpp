@@ -1,7 +1,6 @@
 #include "driver/worker.h"
 
 #include <atomic>
-#include <iterator>
 #include <mutex>
 
 #include "driver/sensor.h"
@@ -32,22 +31,27 @@ class ProcessWorker : public SystemWorker {
 
   WorkerOutcome Scan(const WorkerJob& job) override {
     WorkerOutcome outcome;
-    std::unique_ptr<ChildProcess> child;
+    ChildProcess* child = nullptr;
     {
       std::lock_guard<std::mutex> hold(lock_);
       if (stopped_) return Stopped();
-      if (!platform_.StartWorker({kWorkerEntry}, &child).ok()) return outcome;
-      child_ = child.get();
+      // A process keeps the library it loaded: a system of another library
+      // is not scanned there.
+      if (child_ != nullptr && library_ != job.library) child_.reset();
+      if (child_ == nullptr) {
+        if (!platform_.StartWorker({kWorkerEntry}, &child_).ok()) return outcome;
+        library_ = job.library;
+        frames_ = FrameReader(kMaxReportFrame);
+      }
+      child = child_.get();
     }
-    (void)child->WriteInput(EncodeJob(job));
-    std::string output = child->ReadOutput();
-    child->Wait();
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      child_ = nullptr;
-      if (stopped_) return Stopped();
-    }
-    if (DecodeReport(output, &outcome.report)) outcome.end = WorkerOutcome::End::kReported;
+    const bool reported = child->Send(EncodeJob(job)).ok() && ReadReport(*child, &outcome.report);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (stopped_) return Stopped();
+    if (reported) outcome.end = WorkerOutcome::End::kReported;
+    // Its library ends the process after such a report; without a report,
+    // what the process does is unknown. Either way it takes no more systems.
+    if (!reported || outcome.report.library_failed) child_.reset();
     return outcome;
   }
 
@@ -64,10 +68,23 @@ class ProcessWorker : public SystemWorker {
     return outcome;
   }
 
+  // The report of the job just sent: the next frame the process writes.
+  bool ReadReport(ChildProcess& child, WorkerReport* report) {
+    std::string frame, arrived;
+    while (!frames_.Next(&frame)) {
+      arrived.clear();
+      if (!child.Receive(&arrived)) return false;
+      frames_.Add(arrived);
+    }
+    return DecodeReport(frame, report);
+  }
+
   Platform& platform_;
   std::mutex lock_;
   bool stopped_ = false;
-  ChildProcess* child_ = nullptr;
+  std::unique_ptr<ChildProcess> child_;  // replaced only by Scan's thread
+  std::string library_;                  // the one child_ loads
+  FrameReader frames_{kMaxReportFrame};  // child_'s output
 };
 
 class InProcessWorker : public SystemWorker {
@@ -84,7 +101,8 @@ class InProcessWorker : public SystemWorker {
       return outcome;
     }
     ReportingSink sink(context_.out);
-    outcome.report = ScanJob(context_, job, sink);
+    std::unique_ptr<SapLibrary> library;
+    outcome.report = ScanJob(context_, job, sink, &library);
     outcome.end = WorkerOutcome::End::kReported;
     return outcome;
   }
@@ -106,28 +124,50 @@ std::unique_ptr<SystemWorker> MakeInProcessWorker(SensorContext& context) {
   return std::make_unique<InProcessWorker>(context);
 }
 
-WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink) {
+std::string LibraryOf(const ConnectionProfile& /*profile*/) { return kClassicLibrary; }
+
+WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink,
+                     std::unique_ptr<SapLibrary>* library) {
   WorkerReport report;
-  std::unique_ptr<SapLibrary> library;
-  if (Status loaded = context.load_library(sink, &library); !loaded.ok()) {
-    report.scan.step = ScanStep::kOpen;
-    report.scan.status = loaded;
-    return report;
+  if (*library == nullptr) {
+    if (Status loaded = context.load_library(sink, library); !loaded.ok()) {
+      report.scan.step = ScanStep::kOpen;
+      report.scan.status = loaded;
+      return report;
+    }
   }
   CallLog log = job.call_log.empty() ? CallLog() : CallLog(context.platform, job.call_log);
-  std::unique_ptr<SapSystem> system = library->NewSystem(log);
+  // Each system has a connection of its own, closed when its session ends.
+  std::unique_ptr<SapSystem> system = (*library)->NewSystem(log);
   report.scan = ScanSystem(*system, job.request);
   return report;
 }
 
 int RunWorker(SensorContext& context, std::istream& in) {
-  std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  WorkerJob job;
-  if (!DecodeJob(input, &job)) return 2;
   ReportingSink sink(context.out);
-  context.out << EncodeReport(ScanJob(context, job, sink));
-  context.out.flush();
-  return 0;
+  // Loaded for the first job and kept: its structure types are installed
+  // once in a process, as the library expects.
+  std::unique_ptr<SapLibrary> library;
+  std::string library_name;
+  bool any = false;
+  // The run's own jobs: as large as the profiles they carry.
+  FrameReader frames(std::string().max_size());
+  std::string line, frame;
+  while (std::getline(in, line)) {
+    line += '\n';
+    frames.Add(line);
+    while (frames.Next(&frame)) {
+      WorkerJob job;
+      if (!DecodeJob(frame, &job)) return 2;
+      // The run sends a process jobs of one library only.
+      if (any && job.library != library_name) return 2;
+      any = true;
+      library_name = job.library;
+      context.out << EncodeReport(ScanJob(context, job, sink, &library));
+      context.out.flush();
+    }
+  }
+  return any ? 0 : 2;
 }
 
 }  // namespace quillmeter
