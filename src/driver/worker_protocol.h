@@ -24,7 +24,7 @@ inline constexpr const char kClassicLibrary[] = "classic";
 
 struct WorkerJob {
   ScanRequest request;
-  std::string call_log;                // the call log's path, "" for none
+  std::string call_log;                   // the call log's path, "" for none
   std::string library = kClassicLibrary;  // see LibraryOf
 };
 

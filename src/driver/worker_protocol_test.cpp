@@ -120,7 +120,7 @@ TEST(WorkerProtocolTest, AFrameThatNeverEndsIsDroppedAtItsBound) {
   std::string frame;
   EXPECT_FALSE(frames.Next(&frame));
   // Had the long one been kept, this end would close it.
-  frames.Add("\x1e" "END\n" + EncodeReport(WorkerReport()));
+  frames.Add(std::string(1, '\x1e') + "END\n" + EncodeReport(WorkerReport()));
   ASSERT_TRUE(frames.Next(&frame));
   EXPECT_EQ(frame, EncodeReport(WorkerReport()));
   EXPECT_FALSE(frames.Next(&frame));

@@ -281,8 +281,8 @@ class WorkerPoolE2eTest : public MultiSystemE2eTest {
       out += (second ? "" : Channel(name, "0")) + "\n* hh:mm:ss " + name + ", sapprd01, " + sid +
              ", 02, 100 State=" + (second ? state : "Processed") + "\n";
     }
-    return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " +
-           state + "</Text>\n\n</Prtg>\n\n\n* hh:mm:ss SAP Quillmeter now processed...\n";
+    return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " + state +
+           "</Text>\n\n</Prtg>\n\n\n* hh:mm:ss SAP Quillmeter now processed...\n";
   }
   void ExpectFiveWritten() {
     for (const char* sid : {"PRD", "DEV", "TST", "INT", "SBX"})
@@ -300,7 +300,8 @@ TEST_F(WorkerPoolE2eTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakes
   EXPECT_EQ(MaskedTimes(r.out), Expected("Rfc Failure"));
   ExpectFiveWritten();
   const std::string calls = LibraryCalls();
-  EXPECT_EQ(Count(calls, "  first in this process\n"), 3u) << "two, and one for the dead\n" << calls;
+  EXPECT_EQ(Count(calls, "  first in this process\n"), 3u) << "two, and one for the dead\n"
+                                                           << calls;
   // The library's types once in each process; a connection for each system.
   EXPECT_EQ(Count(calls, "RfcInstallStructure CPU_ALL "), 3u) << calls;
   EXPECT_EQ(Count(calls, "RfcOpen destination="), 6u) << calls;
