@@ -130,6 +130,7 @@ WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& 
                      std::unique_ptr<SapLibrary>* library) {
   WorkerReport report;
   if (*library == nullptr) {
+    // The library `job.library` names: so far always the classic one.
     if (Status loaded = context.load_library(sink, library); !loaded.ok()) {
       report.scan.step = ScanStep::kOpen;
       report.scan.status = loaded;
