@@ -135,7 +135,7 @@ int ProcessesStarted(const std::vector<std::string>& argv, const fs::path& dir) 
   const std::string calls = ReadFile(log);
   fs::remove(log);
   int count = 0;
-  const std::string line = "  first in this process\n";
+  const std::string line = "New process\n";
   for (size_t at = calls.find(line); at != std::string::npos; at = calls.find(line, at + 1))
     ++count;
   return count;

@@ -553,13 +553,13 @@ extern "C" {
 
 void QM_RFC_CALL RfcEnvironment(RFC_ENV* environment) {
   if (environment != nullptr) Sim().environment = *environment;
+  // Tests count the processes that scanned by this line.
+  static bool first = true;
+  if (first) Log("New process");
+  first = false;
   Log(std::string("RfcEnvironment errorhandler=") +
       (environment && environment->errorhandler ? "set" : "null") +
       " allocate=" + (environment && environment->allocate ? "set" : "null"));
-  // Tests count the processes that scanned by this line.
-  static bool first = true;
-  if (first) Log("  first in this process");
-  first = false;
 }
 
 RFC_HANDLE QM_RFC_CALL RfcOpen(RFC_OPTIONS* options) {

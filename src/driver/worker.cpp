@@ -46,6 +46,12 @@ class ProcessWorker : public SystemWorker {
       child = child_.get();
     }
     const bool reported = child->Send(EncodeJob(job)).ok() && ReadReport(*child, &outcome.report);
+    if (reported && outcome.report.library_failed) {
+      // Its library closes the system's connection and ends it: let it.
+      std::string rest;
+      while (child->Receive(&rest)) rest.clear();
+      child->Wait();
+    }
     std::lock_guard<std::mutex> hold(lock_);
     if (stopped_) return Stopped();
     if (reported) outcome.end = WorkerOutcome::End::kReported;

@@ -300,8 +300,7 @@ TEST_F(WorkerPoolE2eTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakes
   EXPECT_EQ(MaskedTimes(r.out), Expected("Rfc Failure"));
   ExpectFiveWritten();
   const std::string calls = LibraryCalls();
-  EXPECT_EQ(Count(calls, "  first in this process\n"), 3u) << "two, and one for the dead\n"
-                                                           << calls;
+  EXPECT_EQ(Count(calls, "New process\n"), 3u) << "two, and one for the dead\n" << calls;
   // The library's types once in each process; a connection for each system.
   EXPECT_EQ(Count(calls, "RfcInstallStructure CPU_ALL "), 3u) << calls;
   EXPECT_EQ(Count(calls, "RfcOpen destination="), 6u) << calls;
@@ -315,7 +314,7 @@ TEST_F(WorkerPoolE2eTest, AWorkerThatHangsIsStoppedAtTheDeadlineAndTheOtherTakes
   EXPECT_LT(r.seconds, 5.0);
   EXPECT_EQ(MaskedTimes(r.out), Expected("Timeout"));
   ExpectFiveWritten();
-  EXPECT_EQ(Count(LibraryCalls(), "  first in this process\n"), 2u) << LibraryCalls();
+  EXPECT_EQ(Count(LibraryCalls(), "New process\n"), 2u) << LibraryCalls();
 }
 
 }  // namespace

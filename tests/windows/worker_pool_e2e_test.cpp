@@ -46,7 +46,7 @@ class WindowsWorkerPoolTest : public WindowsSensorTest {
            "</Text>\n\n</Prtg>\n\n";
   }
   static size_t Processes() {
-    return Count(Read(kWork + "SimRfc.log"), "  first in this process\n");
+    return Count(Read(kWork + "SimRfc.log"), "New process\n");
   }
 };
 
