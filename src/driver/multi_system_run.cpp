@@ -35,11 +35,14 @@ struct System {
 };
 
 // The workers of a run: `jobs` threads take the systems in list order, each
-// scanning one at a time. The threads live as long as the pool, so starting a
-// worker process costs the same for the last system as for the first.
+// through a worker of its own that scans one system after another. A thread
+// takes the earliest system of the library its worker has loaded, so that a
+// worker is started again only when it died, or when only systems of
+// another library remain.
 class WorkerPool {
  public:
-  WorkerPool(SensorContext& context, unsigned jobs) : context_(context), jobs_(jobs) {}
+  WorkerPool(SensorContext& context, unsigned jobs)
+      : context_(context), jobs_(jobs), workers_(jobs) {}
   ~WorkerPool() { StopAll(); }
 
   // Queues the job of system `index`.
@@ -47,7 +50,8 @@ class WorkerPool {
     std::lock_guard<std::mutex> hold(lock_);
     tasks_[index].job = std::move(job);
     queue_.push_back(index);
-    if (threads_.size() < jobs_) threads_.emplace_back([this] { Work(); });
+    if (threads_.size() < jobs_)
+      threads_.emplace_back([this, slot = threads_.size()] { Work(slot); });
     work_.notify_one();
   }
 
@@ -76,8 +80,9 @@ class WorkerPool {
     {
       std::lock_guard<std::mutex> hold(lock_);
       stopping_ = true;
+      for (auto& worker : workers_)
+        if (worker) worker->Stop();
       for (auto& [index, task] : tasks_) {
-        if (task.worker) task.worker->Stop();
         if (!task.started) {
           task.done = true;
           task.outcome.end = WorkerOutcome::End::kStopped;
@@ -93,22 +98,26 @@ class WorkerPool {
  private:
   struct Task {
     WorkerJob job;
-    std::unique_ptr<SystemWorker> worker;
     bool started = false;
     bool done = false;
     WorkerOutcome outcome;
   };
 
-  void Work() {
+  void Work(size_t slot) {
     std::unique_lock<std::mutex> hold(lock_);
+    std::string library;  // the one this thread's worker has loaded, if any
     for (;;) {
       work_.wait(hold, [&] { return stopping_ || closed_ || !queue_.empty(); });
       if (stopping_ || queue_.empty()) return;
-      Task& task = tasks_[queue_.front()];
-      queue_.pop_front();
+      auto next = std::find_if(queue_.begin(), queue_.end(),
+                               [&](size_t index) { return tasks_[index].job.library == library; });
+      if (next == queue_.end()) next = queue_.begin();
+      Task& task = tasks_[*next];
+      queue_.erase(next);
       task.started = true;
-      task.worker = context_.new_worker();
-      SystemWorker& worker = *task.worker;
+      library = task.job.library;
+      if (!workers_[slot]) workers_[slot] = context_.new_worker();
+      SystemWorker& worker = *workers_[slot];
       hold.unlock();
       WorkerOutcome outcome = worker.Scan(task.job);
       hold.lock();
@@ -125,6 +134,7 @@ class WorkerPool {
   std::condition_variable done_;
   std::map<size_t, Task> tasks_;  // a map: its elements stay where they are
   std::deque<size_t> queue_;
+  std::vector<std::unique_ptr<SystemWorker>> workers_;  // one for each thread
   std::vector<std::thread> threads_;
   bool closed_ = false;
   bool stopping_ = false;
@@ -273,6 +283,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       continue;
     }
     if (run.options.call_log) job.call_log = system.name + ".log";
+    job.library = LibraryOf(system.profile);
     jobs.back() = std::move(job);
   }
 

@@ -1,7 +1,6 @@
 #include "driver/worker.h"
 
 #include <atomic>
-#include <iterator>
 #include <mutex>
 
 #include "driver/sensor.h"
@@ -26,28 +25,44 @@ class ReportingSink : public FailureSink {
   std::ostream& out_;
 };
 
+// A stopped worker is named by its last step line; a library that floods
+// the output must not make the run keep all of it.
+constexpr size_t kMaxToldSteps = 64 * 1024;
+
 class ProcessWorker : public SystemWorker {
  public:
   explicit ProcessWorker(Platform& platform) : platform_(platform) {}
 
   WorkerOutcome Scan(const WorkerJob& job) override {
     WorkerOutcome outcome;
-    std::unique_ptr<ChildProcess> child;
+    ChildProcess* child = nullptr;
     {
       std::lock_guard<std::mutex> hold(lock_);
       if (stopped_) return Stopped();
-      if (!platform_.StartWorker({kWorkerEntry}, &child).ok()) return outcome;
-      child_ = child.get();
+      // A process keeps the library it loaded: a system of another library
+      // is not scanned there.
+      if (child_ != nullptr && library_ != job.library) child_.reset();
+      if (child_ == nullptr) {
+        if (!platform_.StartWorker({kWorkerEntry}, &child_).ok()) return outcome;
+        library_ = job.library;
+        frames_ = FrameReader(kMaxReportFrame);
+      }
+      child = child_.get();
     }
-    (void)child->WriteInput(EncodeJob(job));
-    std::string output = child->ReadOutput();
-    child->Wait();
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      child_ = nullptr;
-      if (stopped_) return Stopped(LastStep(output));
+    told_.clear();
+    const bool reported = child->Send(EncodeJob(job)).ok() && ReadReport(*child, &outcome.report);
+    if (reported && outcome.report.library_failed) {
+      // Its library closes the system's connection and ends it: let it.
+      std::string rest;
+      while (child->Receive(&rest)) rest.clear();
+      child->Wait();
     }
-    if (DecodeReport(output, &outcome.report)) outcome.end = WorkerOutcome::End::kReported;
+    std::lock_guard<std::mutex> hold(lock_);
+    if (stopped_) return Stopped(LastStep(told_));
+    if (reported) outcome.end = WorkerOutcome::End::kReported;
+    // Its library ends the process after such a report; without a report,
+    // what the process does is unknown. Either way it takes no more systems.
+    if (!reported || outcome.report.library_failed) child_.reset();
     return outcome;
   }
 
@@ -65,10 +80,27 @@ class ProcessWorker : public SystemWorker {
     return outcome;
   }
 
+  // The report of the job just sent: the next frame the process writes.
+  bool ReadReport(ChildProcess& child, WorkerReport* report) {
+    std::string frame, arrived;
+    while (!frames_.Next(&frame)) {
+      arrived.clear();
+      if (!child.Receive(&arrived)) return false;
+      frames_.Add(arrived);
+      // The steps it told of this job, for a stop; the latest are enough.
+      told_.append(arrived);
+      if (told_.size() > kMaxToldSteps) told_.erase(0, told_.size() - kMaxToldSteps);
+    }
+    return DecodeReport(frame, report);
+  }
+
   Platform& platform_;
   std::mutex lock_;
   bool stopped_ = false;
-  ChildProcess* child_ = nullptr;
+  std::unique_ptr<ChildProcess> child_;  // replaced only by Scan's thread
+  std::string library_;                  // the one child_ loads
+  FrameReader frames_{kMaxReportFrame};  // child_'s output
+  std::string told_;                     // child_'s output since the job was sent
 };
 
 class InProcessWorker : public SystemWorker {
@@ -85,7 +117,8 @@ class InProcessWorker : public SystemWorker {
       return outcome;
     }
     ReportingSink sink(context_.out);
-    outcome.report = ScanJob(context_, job, sink);
+    std::unique_ptr<SapLibrary> library;
+    outcome.report = ScanJob(context_, job, sink, &library);
     outcome.end = WorkerOutcome::End::kReported;
     return outcome;
   }
@@ -107,34 +140,57 @@ std::unique_ptr<SystemWorker> MakeInProcessWorker(SensorContext& context) {
   return std::make_unique<InProcessWorker>(context);
 }
 
-WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink) {
+std::string LibraryOf(const ConnectionProfile& /*profile*/) { return kClassicLibrary; }
+
+WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink,
+                     std::unique_ptr<SapLibrary>* library) {
   WorkerReport report;
-  std::unique_ptr<SapLibrary> library;
-  if (Status loaded = context.load_library(sink, &library); !loaded.ok()) {
-    report.scan.step = ScanStep::kOpen;
-    report.scan.status = loaded;
-    return report;
+  if (*library == nullptr) {
+    // The library `job.library` names: so far always the classic one.
+    if (Status loaded = context.load_library(sink, library); !loaded.ok()) {
+      report.scan.step = ScanStep::kOpen;
+      report.scan.status = loaded;
+      return report;
+    }
   }
   CallLog log = job.call_log.empty() ? CallLog() : CallLog(context.platform, job.call_log);
-  std::unique_ptr<SapSystem> system = library->NewSystem(log);
+  // Each system has a connection of its own, closed when its session ends.
+  std::unique_ptr<SapSystem> system = (*library)->NewSystem(log);
   report.scan = ScanSystem(*system, job.request);
   return report;
 }
 
 int RunWorker(SensorContext& context, std::istream& in) {
-  std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  WorkerJob job;
-  if (!DecodeJob(input, &job)) return 2;
-  // Each step as it begins, so that a run that stops this worker can say
-  // what it waited on.
-  job.request.progress = [&context](std::string_view step) {
-    context.out << EncodeStep(step);
-    context.out.flush();
-  };
   ReportingSink sink(context.out);
-  context.out << EncodeReport(ScanJob(context, job, sink));
-  context.out.flush();
-  return 0;
+  // Loaded for the first job and kept: its structure types are installed
+  // once in a process, as the library expects.
+  std::unique_ptr<SapLibrary> library;
+  std::string library_name;
+  bool any = false;
+  // The run's own jobs: as large as the profiles they carry.
+  FrameReader frames(std::string().max_size());
+  std::string line, frame;
+  while (std::getline(in, line)) {
+    line += '\n';
+    frames.Add(line);
+    while (frames.Next(&frame)) {
+      WorkerJob job;
+      if (!DecodeJob(frame, &job)) return 2;
+      // Each step as it begins, so that a run that stops this worker can say
+      // what it waited on.
+      job.request.progress = [&context](std::string_view step) {
+        context.out << EncodeStep(step);
+        context.out.flush();
+      };
+      // The run sends a process jobs of one library only.
+      if (any && job.library != library_name) return 2;
+      any = true;
+      library_name = job.library;
+      context.out << EncodeReport(ScanJob(context, job, sink, &library));
+      context.out.flush();
+    }
+  }
+  return any ? 0 : 2;
 }
 
 }  // namespace quillmeter

@@ -160,6 +160,7 @@ std::string EncodeJob(const WorkerJob& job) {
   fields["history"] = job.request.history.sensor;
   fields["profile_text"] = job.request.profile_text;
   fields["call_log"] = job.call_log;
+  fields["library"] = job.library;
   return Frame(fields);
 }
 
@@ -175,6 +176,7 @@ bool DecodeJob(std::string_view text, WorkerJob* job) {
   job->request.history.sensor = Get(fields, "history");
   job->request.profile_text = Get(fields, "profile_text");
   job->call_log = Get(fields, "call_log");
+  if (fields.count("library") != 0) job->library = Get(fields, "library");
   return true;
 }
 
@@ -239,6 +241,36 @@ bool DecodeReport(std::string_view text, WorkerReport* report) {
     scan.history = HistoryUpdate{HistoryKey{Get(fields, "history")}, Get(fields, "history_line"),
                                  Get(fields, "previous_line")};
   return true;
+}
+
+void FrameReader::Add(std::string_view data) { pending_.append(data); }
+
+bool FrameReader::Next(std::string* frame) {
+  for (;;) {
+    size_t begin = pending_.find(kBegin);
+    if (begin == std::string::npos) {
+      // Only a marker's first bytes may be worth keeping.
+      if (pending_.size() >= kBegin.size())
+        pending_.erase(0, pending_.size() - (kBegin.size() - 1));
+      return false;
+    }
+    pending_.erase(0, begin);
+    size_t end = pending_.find(kEnd, kBegin.size());
+    // No frame holds a marker inside: one that another begins in is damaged.
+    size_t again = pending_.find(kBegin, kBegin.size());
+    if (again != std::string::npos && (end == std::string::npos || again < end)) {
+      pending_.erase(0, again);
+      continue;
+    }
+    if (end == std::string::npos) {
+      if (pending_.size() > max_frame_) pending_.clear();
+      return false;
+    }
+    end += kEnd.size();
+    frame->assign(pending_, 0, end);
+    pending_.erase(0, end);
+    return true;
+  }
 }
 
 }  // namespace quillmeter

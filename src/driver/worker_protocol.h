@@ -1,7 +1,8 @@
-// What passes between a multi-system run and the worker process that scans
-// one of its systems: the job on the worker's standard input, the report on
-// its standard output. Each is one frame of "key=value" lines between
-// markers, so that anything else a library prints there is passed over.
+// What passes between a multi-system run and a worker process that scans
+// its systems one after another: the jobs on the worker's standard input,
+// one report for each on its standard output, in the same order. Each is
+// one frame of "key=value" lines between markers, so that anything else a
+// library prints there is passed over.
 #ifndef QUILLMETER_DRIVER_WORKER_PROTOCOL_H_
 #define QUILLMETER_DRIVER_WORKER_PROTOCOL_H_
 
@@ -17,9 +18,14 @@ namespace quillmeter {
 // nothing an administrator types into PRTG's parameters.
 inline constexpr const char kWorkerEntry[] = "\x1bquillmeter-worker";
 
+// The library a worker has loaded is the one its every job names: systems
+// on different libraries never share a worker.
+inline constexpr const char kClassicLibrary[] = "classic";
+
 struct WorkerJob {
   ScanRequest request;
-  std::string call_log;  // the call log's path, "" for none
+  std::string call_log;                   // the call log's path, "" for none
+  std::string library = kClassicLibrary;  // see LibraryOf
 };
 
 struct WorkerReport {
@@ -42,6 +48,28 @@ std::string LastStep(std::string_view text);
 // there is none, or it is damaged. Any input is safe.
 bool DecodeJob(std::string_view text, WorkerJob* job);
 bool DecodeReport(std::string_view text, WorkerReport* report);
+
+// Cuts a stream into its frames as it arrives; the text around them is
+// passed over, and so is a frame that another begins inside, or that grows
+// beyond `max_frame` bytes. Taking every whole frame after each Add keeps
+// what it holds within that bound, whatever the stream carries.
+class FrameReader {
+ public:
+  explicit FrameReader(size_t max_frame) : max_frame_(max_frame) {}
+  // Takes what arrived next.
+  void Add(std::string_view data);
+  // The next whole frame, for DecodeJob or DecodeReport; false while none
+  // is complete.
+  bool Next(std::string* frame);
+
+ private:
+  size_t max_frame_;
+  std::string pending_;
+};
+
+// Far more than any report: a worker whose library floods its output with
+// an unended frame costs the run no memory.
+inline constexpr size_t kMaxReportFrame = 1u << 20;
 
 }  // namespace quillmeter
 

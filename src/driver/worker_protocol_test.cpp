@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace quillmeter {
 namespace {
 
@@ -14,6 +16,7 @@ TEST(WorkerProtocolTest, AJobComesThroughWhole) {
   job.request.history.sensor = "Tessarin.Prf/LogWrites";
   job.request.profile_text = std::string("line\r\nnul\0end", 13);
   job.call_log = "PRD.P00.log";
+  job.library = "other";
   WorkerJob back;
   ASSERT_TRUE(DecodeJob(EncodeJob(job), &back));
   EXPECT_EQ(back.request.open.profile.destination, "PRD");
@@ -23,6 +26,7 @@ TEST(WorkerProtocolTest, AJobComesThroughWhole) {
   EXPECT_EQ(back.request.history.sensor, "Tessarin.Prf/LogWrites");
   EXPECT_EQ(back.request.profile_text, job.request.profile_text);
   EXPECT_EQ(back.call_log, "PRD.P00.log");
+  EXPECT_EQ(back.library, "other");
   EXPECT_EQ(EncodeJob(job).find('\r'), std::string::npos) << "no byte a text pipe changes";
 }
 
@@ -92,6 +96,47 @@ TEST(WorkerProtocolTest, ADamagedReportIsNoReport) {
                                      std::string("\x1eQMW1\nno equals\n\x1e"
                                                  "END\n")})
     EXPECT_FALSE(DecodeReport(damaged, &back)) << damaged;
+}
+
+// Several reports on one stream, as a worker writes them, however the pipe
+// cuts it: each comes out once and in order, the chatter around them passed
+// over.
+TEST(WorkerProtocolTest, FramesComeOutOfAStreamOneByOneHoweverItArrives) {
+  std::string stream;
+  for (std::uint64_t n = 0; n < 3; ++n) {
+    WorkerReport report;
+    report.scan.growth = {n, 0, 0, 0};
+    stream += "chatter \x1e" + std::to_string(n) + "\n" + EncodeReport(report);
+  }
+  // A frame that another begins inside is damaged: only the later counts.
+  const std::string damaged = EncodeReport(WorkerReport());
+  stream += damaged.substr(0, damaged.size() / 2) + EncodeReport(WorkerReport()) + "\x1eQM";
+  for (size_t piece : {size_t{1}, size_t{7}, stream.size()}) {
+    FrameReader frames(kMaxReportFrame);
+    std::vector<std::uint64_t> seen;
+    std::string frame;
+    for (size_t at = 0; at < stream.size(); at += piece) {
+      frames.Add(std::string_view(stream).substr(at, piece));
+      while (frames.Next(&frame)) {
+        WorkerReport back;
+        ASSERT_TRUE(DecodeReport(frame, &back)) << piece;
+        seen.push_back(back.scan.growth[0]);
+      }
+    }
+    EXPECT_EQ(seen, (std::vector<std::uint64_t>{0, 1, 2, 0})) << piece;
+  }
+}
+
+TEST(WorkerProtocolTest, AFrameThatNeverEndsIsDroppedAtItsBound) {
+  FrameReader frames(64);
+  frames.Add("\x1eQMW1\n" + std::string(100, 'x'));
+  std::string frame;
+  EXPECT_FALSE(frames.Next(&frame));
+  // Had the long one been kept, this end would close it.
+  frames.Add(std::string(1, '\x1e') + "END\n" + EncodeReport(WorkerReport()));
+  ASSERT_TRUE(frames.Next(&frame));
+  EXPECT_EQ(frame, EncodeReport(WorkerReport()));
+  EXPECT_FALSE(frames.Next(&frame));
 }
 
 }  // namespace

@@ -33,32 +33,30 @@ class PosixChild : public ChildProcess {
     }
   }
 
-  Status WriteInput(std::string_view data) override {
-    Status status;
+  Status Send(std::string_view data) override {
     while (!data.empty()) {
-      ssize_t n = write(input_, data.data(), data.size());
+      ssize_t n = input_ < 0 ? -1 : write(input_, data.data(), data.size());
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        status = ErrnoError("cannot write to the worker");
-        break;
-      }
+      if (n <= 0) return ErrnoError("cannot write to the worker");
       data.remove_prefix(static_cast<size_t>(n));
     }
-    close(input_);
-    input_ = -1;
-    return status;
+    return Status::Ok();
   }
 
-  std::string ReadOutput() override {
-    std::string output;
+  void CloseInput() override {
+    if (input_ >= 0) close(input_);
+    input_ = -1;
+  }
+
+  bool Receive(std::string* output) override {
     char buffer[16 * 1024];
     for (;;) {
       ssize_t n = read(output_, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      output.append(buffer, static_cast<size_t>(n));
+      if (n <= 0) return false;
+      output->append(buffer, static_cast<size_t>(n));
+      return true;
     }
-    return output;
   }
 
   int Wait() override {

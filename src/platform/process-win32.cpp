@@ -51,28 +51,28 @@ class WindowsChild : public ChildProcess {
     CloseHandle(process_);
   }
 
-  Status WriteInput(std::string_view data) override {
-    Status status;
+  Status Send(std::string_view data) override {
     while (!data.empty()) {
       DWORD n = 0;
       DWORD chunk = data.size() > (1u << 20) ? (1u << 20) : static_cast<DWORD>(data.size());
-      if (!WriteFile(input_, data.data(), chunk, &n, nullptr) || n == 0) {
-        status = LastError("cannot write to the worker");
-        break;
-      }
+      if (input_ == nullptr || !WriteFile(input_, data.data(), chunk, &n, nullptr) || n == 0)
+        return LastError("cannot write to the worker");
       data.remove_prefix(n);
     }
-    CloseHandle(input_);
-    input_ = nullptr;
-    return status;
+    return Status::Ok();
   }
 
-  std::string ReadOutput() override {
-    std::string output;
+  void CloseInput() override {
+    if (input_ != nullptr) CloseHandle(input_);
+    input_ = nullptr;
+  }
+
+  bool Receive(std::string* output) override {
     char buffer[16 * 1024];
     DWORD n = 0;
-    while (ReadFile(output_, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
-    return output;
+    if (!ReadFile(output_, buffer, sizeof buffer, &n, nullptr) || n == 0) return false;
+    output->append(buffer, n);
+    return true;
   }
 
   int Wait() override {

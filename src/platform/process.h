@@ -21,12 +21,17 @@ class ChildProcess {
   // Kills the worker if it still runs, and reaps it.
   virtual ~ChildProcess() = default;
 
-  // Writes `data` to the worker's standard input and closes it. Fails when
-  // the worker is gone.
-  virtual Status WriteInput(std::string_view data) = 0;
+  // Writes `data` to the worker's standard input, which stays open for
+  // more. Fails when the worker is gone.
+  virtual Status Send(std::string_view data) = 0;
 
-  // The worker's standard output up to its end (blocks until it is closed).
-  virtual std::string ReadOutput() = 0;
+  // Closes the worker's standard input: it reads its end.
+  virtual void CloseInput() = 0;
+
+  // Appends to *output what the worker writes next, blocking until it
+  // writes something; false, with nothing appended, once its standard
+  // output is closed.
+  virtual bool Receive(std::string* output) = 0;
 
   // Waits for the worker's end; its exit code, or -1 when it was killed or
   // died of a signal.

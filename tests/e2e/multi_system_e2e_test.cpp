@@ -307,5 +307,62 @@ TEST_F(MultiSystemE2eTest, SystemsThatRefuseTheSharedUserAreLoggedOnOnceAcrossTe
   EXPECT_EQ(box.ReadFile("PRD.P00").find("# Alb "), std::string::npos);
 }
 
+// Six systems through two workers, the second of them unusual; the others
+// take a while, so that it is done with long before they are.
+class WorkerPoolE2eTest : public MultiSystemE2eTest {
+ protected:
+  void Six(const std::string& second) {
+    for (const char* sid : {"PRD", "DEV", "TST", "INT", "SBX"}) System(sid, "1000", "latency 50\n");
+    System("QAS", "1000", second);
+    ItemProfile("PRD.P00#QAS.P00#DEV.P00#TST.P00#INT.P00#SBX.P00#");
+  }
+  // The document and console lines of the six, the second with `state`.
+  static std::string Expected(const std::string& state) {
+    std::string out =
+        "* hh:mm:ss SAP Quillmeter Vers 4.3 / 29.08.22\n"
+        "* hh:mm:ss Item=LogWrites State=Executing\n"
+        "\n<Prtg>\n\n";
+    for (const char* sid : {"PRD", "QAS", "DEV", "TST", "INT", "SBX"}) {
+      const std::string name = std::string(sid) + ".P00";
+      const bool second = std::string(sid) == "QAS";
+      out += (second ? "" : Channel(name, "0")) + "\n* hh:mm:ss " + name + ", sapprd01, " + sid +
+             ", 02, 100 State=" + (second ? state : "Processed") + "\n";
+    }
+    return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " + state +
+           "</Text>\n\n</Prtg>\n\n\n* hh:mm:ss SAP Quillmeter now processed...\n";
+  }
+  void ExpectFiveWritten() {
+    for (const char* sid : {"PRD", "DEV", "TST", "INT", "SBX"})
+      EXPECT_NE(box.ReadFile(std::string(sid) + ".P00").find("# Alm Tessarin.Prf/LogWrites "),
+                std::string::npos)
+          << sid;
+    EXPECT_EQ(box.ReadFile("QAS.P00").find("# Alm"), std::string::npos);
+  }
+};
+
+TEST_F(WorkerPoolE2eTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakesTheRest) {
+  Six("fail handler ADA_ST04\n");
+  SensorResult r = RunSensor({"x", "Item=LogWrites", "@ JOBS=2"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(MaskedTimes(r.out), Expected("Rfc Failure"));
+  ExpectFiveWritten();
+  const std::string calls = LibraryCalls();
+  EXPECT_EQ(Count(calls, "New process\n"), 3u) << "two, and one for the dead\n" << calls;
+  // The library's types once in each process; a connection for each system.
+  EXPECT_EQ(Count(calls, "RfcInstallStructure CPU_ALL "), 3u) << calls;
+  EXPECT_EQ(Count(calls, "RfcOpen destination="), 6u) << calls;
+  EXPECT_EQ(Count(calls, "RfcClose "), 6u) << calls;
+}
+
+TEST_F(WorkerPoolE2eTest, AWorkerThatHangsIsStoppedAtTheDeadlineAndTheOtherTakesTheRest) {
+  Six("fail hang ADA_ST04\n");
+  SensorResult r = RunSensor({"x", "Item=LogWrites", "@ JOBS=2 timeout=5"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_LT(r.seconds, 5.0);
+  EXPECT_EQ(MaskedTimes(r.out), Expected("Timeout"));
+  ExpectFiveWritten();
+  EXPECT_EQ(Count(LibraryCalls(), "New process\n"), 2u) << LibraryCalls();
+}
+
 }  // namespace
 }  // namespace quillmeter
