@@ -280,7 +280,8 @@ class PipedWorker : public SystemWorker {
       void Report(const LibraryFailure&) override {}
       void Aborted() override {}
     } sink;
-    const std::string report_text = EncodeReport(ScanJob(context_, received, sink));
+    std::unique_ptr<SapLibrary> library;
+    const std::string report_text = EncodeReport(ScanJob(context_, received, sink, &library));
     traffic_->push_back("job " + job.request.open.profile_name + ": " + job_text);
     traffic_->push_back("report: " + report_text);
     if (DecodeReport(report_text, &outcome.report)) outcome.end = WorkerOutcome::End::kReported;

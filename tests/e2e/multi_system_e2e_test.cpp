@@ -316,8 +316,9 @@ class WorkerPoolE2eTest : public MultiSystemE2eTest {
     System("QAS", "1000", second);
     ItemProfile("PRD.P00#QAS.P00#DEV.P00#TST.P00#INT.P00#SBX.P00#");
   }
-  // The document and console lines of the six, the second with `state`.
-  static std::string Expected(const std::string& state) {
+  // The document and console lines of the six, the second with `state`,
+  // which the summary gives with `cause`.
+  static std::string Expected(const std::string& state, const std::string& cause) {
     std::string out =
         "* hh:mm:ss SAP Quillmeter Vers 4.3 / 29.08.22\n"
         "* hh:mm:ss Item=LogWrites State=Executing\n"
@@ -329,7 +330,7 @@ class WorkerPoolE2eTest : public MultiSystemE2eTest {
              ", 02, 100 State=" + (second ? state : "Processed") + "\n";
     }
     return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " + state +
-           "</Text>\n\n</Prtg>\n\n\n* hh:mm:ss SAP Quillmeter now processed...\n";
+           " (" + cause + ")</Text>\n\n</Prtg>\n\n\n* hh:mm:ss SAP Quillmeter now processed...\n";
   }
   void ExpectFiveWritten() {
     for (const char* sid : {"PRD", "DEV", "TST", "INT", "SBX"})
@@ -344,7 +345,9 @@ TEST_F(WorkerPoolE2eTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakes
   Six("fail handler ADA_ST04\n");
   SensorResult r = RunSensor({"x", "Item=LogWrites", "@ JOBS=2"});
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_EQ(MaskedTimes(r.out), Expected("Rfc Failure"));
+  EXPECT_EQ(MaskedTimes(r.out), Expected("Rfc Failure", "RFC error - operation/code: RfcCall ADA_ST04 - key: "
+                                                "SYSTEM_FAILURE - message: Connection to simulated "
+                                                "system QAS broken"));
   ExpectFiveWritten();
   const std::string calls = LibraryCalls();
   EXPECT_EQ(Count(calls, "New process\n"), 3u) << "two, and one for the dead\n" << calls;
@@ -359,7 +362,7 @@ TEST_F(WorkerPoolE2eTest, AWorkerThatHangsIsStoppedAtTheDeadlineAndTheOtherTakes
   SensorResult r = RunSensor({"x", "Item=LogWrites", "@ JOBS=2 timeout=5"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_LT(r.seconds, 5.0);
-  EXPECT_EQ(MaskedTimes(r.out), Expected("Timeout"));
+  EXPECT_EQ(MaskedTimes(r.out), Expected("Timeout", "ADA_ST04"));
   ExpectFiveWritten();
   EXPECT_EQ(Count(LibraryCalls(), "New process\n"), 2u) << LibraryCalls();
 }

@@ -37,13 +37,13 @@ class WindowsWorkerPoolTest : public WindowsSensorTest {
     Write(kSensorDir + "Tessarin.Prf",
           "# Gsng: systems     PRD.P00#QAS.P00#DEV.P00#TST.P00#INT.P00#SBX.P00#\r\n");
   }
-  static std::string Expected(const std::string& state) {
+  static std::string Expected(const std::string& state, const std::string& cause) {
     std::string out = "\n<Prtg>\n\n";
     for (const char* sid : {"PRD", "DEV", "TST", "INT", "SBX"})
       out +=
           "\n<Result><Channel>" + std::string(sid) + ".P00</Channel>\n<Value>0</Value></Result>\n";
     return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " + state +
-           "</Text>\n\n</Prtg>\n\n";
+           " (" + cause + ")</Text>\n\n</Prtg>\n\n";
   }
   static size_t Processes() {
     return Count(Read(kWork + "SimRfc.log"), "New process\n");
@@ -53,7 +53,9 @@ class WindowsWorkerPoolTest : public WindowsSensorTest {
 TEST_F(WindowsWorkerPoolTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakesTheRest) {
   Six("fail handler ADA_ST04\n", 100);
   SensorOutput output = Run({"x", "Item=LogWrites", "JOBS=2"});
-  EXPECT_EQ(output.out, Expected("Rfc Failure"));
+  EXPECT_EQ(output.out, Expected("Rfc Failure", "RFC error - operation/code: RfcCall ADA_ST04 - "
+                                                "key: SYSTEM_FAILURE - message: Connection to "
+                                                "simulated system QAS broken"));
   EXPECT_EQ(output.exit_code, 0);
   EXPECT_EQ(Processes(), 3u) << Read(kWork + "SimRfc.log");
   EXPECT_NE(Read(kSensorDir + "SBX.P00").find("# Alm Tessarin.Prf/LogWrites"), std::string::npos);
@@ -62,7 +64,7 @@ TEST_F(WindowsWorkerPoolTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneT
 TEST_F(WindowsWorkerPoolTest, AWorkerThatHangsIsStoppedAtTheDeadlineAndTheOtherTakesTheRest) {
   Six("fail hang ADA_ST04\n", 50);
   SensorOutput output = Run({"x", "Item=LogWrites", "JOBS=2 timeout=6"});
-  EXPECT_EQ(output.out, Expected("Timeout"));
+  EXPECT_EQ(output.out, Expected("Timeout", "ADA_ST04"));
   EXPECT_EQ(output.exit_code, 0);
   EXPECT_EQ(Processes(), 2u) << Read(kWork + "SimRfc.log");
   EXPECT_NE(Read(kSensorDir + "SBX.P00").find("# Alm Tessarin.Prf/LogWrites"), std::string::npos);
