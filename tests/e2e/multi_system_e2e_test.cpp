@@ -361,7 +361,10 @@ TEST_F(WorkerPoolE2eTest, AWorkerThatHangsIsStoppedAtTheDeadlineAndTheOtherTakes
   Six("fail hang ADA_ST04\n");
   SensorResult r = RunSensor({"x", "Item=LogWrites", "@ JOBS=2 timeout=5"});
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_LT(r.seconds, 5.0);
+  // The hang never ends: any bound shows the stop. The answer is claimed
+  // before the deadline; a sanitized process's exit on a busy machine may
+  // take the rest of a second.
+  EXPECT_LT(r.seconds, 6.0);
   EXPECT_EQ(MaskedTimes(r.out), Expected("Timeout", "ADA_ST04"));
   ExpectFiveWritten();
   EXPECT_EQ(Count(LibraryCalls(), "New process\n"), 2u) << LibraryCalls();
