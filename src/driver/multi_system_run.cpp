@@ -218,7 +218,8 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   // one with one error document, before any system is counted.
   {
     std::unique_ptr<SapLibrary> library;
-    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+    if (Status loaded = run.LoadLibrary(RfcLibraryChoice::kAutomatic, &library); !loaded.ok())
+      return run.Fail(loaded);
   }
   run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
   if (run.deadline != nullptr) run.deadline->Track(file.name, "multi-system run");
@@ -237,6 +238,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     job.request.history = history;
     job.request.open.profile_name = system.name;
     job.request.open.overrides = {run.options.host, run.options.system_number};
+    job.request.open.profile_folder = file.dir;
     if (IsUsableName(system.name)) {
       SystemProfileRead read = ReadProfileForSystem(
           platform, system.path, &job.request.open.profile, &job.request.profile_text);

@@ -35,6 +35,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   ScanRequest request;
   request.open.profile_name = file.name;
   request.open.overrides = {run.options.host, run.options.system_number};
+  request.open.profile_folder = file.dir;
   request.profile_text = file.contents;
   const ConnectionProfile& profile = request.open.profile;
   if (Status read = ReadSystemProfile(file.contents, file.name, &request.open.profile); !read.ok())
@@ -45,7 +46,8 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   if (GuardHolds(guard, profile))
     return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name)));
   std::unique_ptr<SapLibrary> library;
-  if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+  if (Status loaded = run.LoadLibrary(profile.library, &library); !loaded.ok())
+    return run.Fail(loaded);
 
   CallLog log = run.CallLogOf(file.name);
   log.Event(0, "program started", platform.ExecutablePath());

@@ -109,7 +109,9 @@ std::unique_ptr<SystemWorker> MakeInProcessWorker(SensorContext& context) {
 WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink) {
   WorkerReport report;
   std::unique_ptr<SapLibrary> library;
-  if (Status loaded = context.load_library(sink, &library); !loaded.ok()) {
+  // Each system's own profile chose its library.
+  const RfcLibraryChoice choice = job.request.open.profile.library;
+  if (Status loaded = context.load_library(choice, sink, &library); !loaded.ok()) {
     report.scan.step = ScanStep::kOpen;
     report.scan.status = loaded;
     return report;

@@ -97,6 +97,21 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile, const std::array<boo
   return ProfileCheck::kComplete;
 }
 
+// The optional choice of RFC library: the last "RfcLibrary.:" line. Only
+// the three names are taken; a typing error never quietly picks a library.
+Status ReadLibraryChoice(std::string_view contents, const std::string& name,
+                         ConnectionProfile* profile) {
+  constexpr std::string_view kKey = "RfcLibrary.:";
+  static_assert(kKey.size() == kKeyWidth);
+  std::string value;
+  for (const std::string& line : SplitLines(contents))
+    if (std::string_view(line).substr(0, kKeyWidth) == kKey)
+      value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
+  if (ParseRfcLibraryChoice(value, &profile->library)) return Status::Ok();
+  return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
+                       "RfcLibrary.: is neither classic nor netweaver");
+}
+
 }  // namespace
 
 Status ReadSystemProfile(std::string_view contents, const std::string& name,
@@ -119,7 +134,7 @@ Status ReadSystemProfile(std::string_view contents, const std::string& name,
   }
   std::string cause;
   switch (CheckProfile(*profile, seen, &cause)) {
-    case ProfileCheck::kComplete: return Status::Ok();
+    case ProfileCheck::kComplete: return ReadLibraryChoice(contents, name, profile);
     case ProfileCheck::kUserMissing:
       return Status::Error("Error 1006: Username in Profile " + name + " is missing...");
     case ProfileCheck::kPasswordMissing:

@@ -25,6 +25,9 @@ struct OpenRequest {
   ConnectionProfile profile;
   std::string profile_name;  // names the profile in messages
   ConnectionOverrides overrides;
+  // The profile's folder, ending with a separator, or "" for the current
+  // one: where the NetWeaver library reads its sapnwrfc.ini.
+  std::string profile_folder;
 };
 
 // What RFC_SYSTEM_INFO reports, as received (blank-padded).
