@@ -27,6 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The simulated NetWeaver library as the build names it.
+constexpr const char kSimNwRfc[] = "libsapnwrfc.so";
+
 struct Sample {
   double wall_ms = 0;
   double cpu_ms = 0;  // user + system time of the child
@@ -197,7 +200,7 @@ int main(int argc, char** argv) {
   // so rewrites the profile (written beside it, flushed to disk, renamed).
   const std::string profile = ProfileText("PRD");
   const std::string system = SystemText();
-  for (const char* dir : {"kept", "rewritten", "null"}) {
+  for (const char* dir : {"kept", "rewritten", "null", "netweaver"}) {
     fs::create_directories(root / dir);
     WriteFile(root / dir / "PRD.P00", profile);
     WriteFile(root / dir / "PRD.simrfc", system);
@@ -207,12 +210,19 @@ int main(int argc, char** argv) {
   fs::copy_file(sensor, null_sensor);
   fs::copy_file(build / "libquillmeter_bench_null_rfc.so", root / "null" / "librfc32.so");
   const std::string null_dir = (root / "null").string();
+  // The sensor alone with the simulated NetWeaver library: the same scan
+  // through the other backend.
+  const std::string nw_sensor = (root / "netweaver" / "quillmeter").string();
+  fs::copy_file(sensor, nw_sensor);
+  fs::copy_file(build / kSimNwRfc, root / "netweaver" / kSimNwRfc);
+  const std::string nw_dir = (root / "netweaver").string();
   const std::string kept_dir = (root / "kept").string();
   const std::string rewritten_dir = (root / "rewritten").string();
   auto trivial_run = [&] { return RunOnce({trivial}, kept_dir); };
   auto trivial_shared_run = [&] { return RunOnce({trivial_shared}, kept_dir); };
   auto scan_kept = [&] { return RunOnce({sensor, "PRD", "@"}, kept_dir); };
   auto scan_null = [&] { return RunOnce({null_sensor, "PRD", "@"}, null_dir); };
+  auto scan_netweaver = [&] { return RunOnce({nw_sensor, "PRD", "@"}, nw_dir); };
   auto scan_rewritten = [&] {
     WriteFile(root / "rewritten" / "PRD.P00", profile);
     sync();  // the sensor's own flush must not pay for the harness's writes
@@ -220,8 +230,9 @@ int main(int argc, char** argv) {
   };
   Verify({sensor, "PRD", "@"}, root / "kept", "<Text>(PRD) Logging: LogWrites=0");
   Verify({null_sensor, "PRD", "@"}, root / "null", "<Text>(PRD) Logging: LogWrites=0");
-  std::vector<Summary> single =
-      Measure({trivial_run, trivial_shared_run, scan_kept, scan_rewritten, scan_null}, runs);
+  Verify({nw_sensor, "PRD", "@"}, root / "netweaver", "<Text>(PRD) Logging: LogWrites=0");
+  std::vector<Summary> single = Measure(
+      {trivial_run, trivial_shared_run, scan_kept, scan_rewritten, scan_null, scan_netweaver}, runs);
 
   std::printf(
       "Quillmeter benchmark: %d runs each, medians (CPU = user + system of the process)\n\n", runs);
@@ -237,6 +248,7 @@ int main(int argc, char** argv) {
   row("scan, history unchanged", single[2]);
   row("scan, profile rewritten", single[3]);
   row("scan, do-nothing library, history unchanged", single[4]);
+  row("scan through simnwrfc, history unchanged", single[5]);
 
   // The multi-system run: its CPU time per system, at rest (history kept)
   // and when every profile is rewritten.
@@ -322,6 +334,19 @@ int main(int argc, char** argv) {
       }
     }
   }
+  // The same 50 systems through the simulated NetWeaver library.
+  double nw_per_system_0 = 0;
+  {
+    fs::path dir = root / "workers0";
+    std::vector<std::string> args = {nw_sensor, "global", "BENCH", "@"};
+    Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
+    std::vector<Summary> m =
+        Measure({[&] { return RunOnce(args, dir.string()); }}, std::max(5, std::min(runs, 21)));
+    std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB
+", "0 ms a call, simnwrfc", "4",
+                m[0].wall_ms, m[0].cpu_ms, m[0].cpu_ms / kSystems, m[0].max_rss_kb);
+    nw_per_system_0 = m[0].cpu_ms / kSystems;
+  }
   // One worker alone, as the run starts it: its job on standard input.
   {
     fs::path dir = root / "workers0";
@@ -387,6 +412,10 @@ int main(int argc, char** argv) {
       wall_jobs8, 7 * slowest_single + 5.0 * kSystems);
   std::printf("  isolated workers, CPU ms per system   %6.3f   (at most 2, at 0 ms a call)\n",
               per_system_0);
+  std::printf("  simnwrfc scan / simrfc scan, CPU      %6.2f   (at most 1.2)\n",
+              single[5].cpu_ms / std::max(scan.cpu_ms, 1e-3));
+  std::printf("  multi-system, simnwrfc / simrfc, CPU  %6.2f   (per system, 50 at 0 ms)\n",
+              nw_per_system_0 / std::max(per_system_0, 1e-3));
 
   fs::remove_all(root);
   return 0;
