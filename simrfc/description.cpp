@@ -183,6 +183,8 @@ bool ParseDescription(const std::string& text, SimSystem* system, std::string* e
       system->database = value;
     } else if (key == "host") {
       system->host = value;
+    } else if (key == "sysnr") {
+      system->system_number = value;
     } else if (key == "sysid") {
       system->system_id = value;
     } else if (key == "lastcoll") {

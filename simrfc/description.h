@@ -52,6 +52,8 @@ struct SimSystem {
   std::optional<std::string> client, user, password;  // absent: any is taken
   std::string database = "ADABAS D";
   std::string host = "simhost";
+  // The instance number the system answers on by host; any when absent.
+  std::optional<std::string> system_number;
   std::string system_id;  // RFCSYSID; the destination when not given
   std::string last_collection = "clock";
   unsigned cpu_lines = 1;
