@@ -81,6 +81,9 @@ std::string FormatField(const FieldValue& value, std::time_t now, std::time_t ep
 // Offset and length of a TST04ADA field by name; false for an unknown name.
 bool St04Field(const std::string& name, size_t* offset, size_t* length);
 
+// The names of the TST04ADA fields in line order.
+std::vector<std::string> St04FieldNames();
+
 inline constexpr size_t kSt04LineLength = 860;
 
 }  // namespace simrfc
