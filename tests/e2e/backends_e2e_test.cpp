@@ -118,6 +118,8 @@ TEST_P(LibraryE2eTest, FailuresAnswerTheirNumberedMessages) {
   } cases[] = {
       {"fail open", "Error 1011: RFC-Open for PRD failed ! - "},
       {"fail receive ADA_ST04 2 NO_DATA", "Error 1012: Exception.: NO_DATA"},
+      {"fail call GET_CPU_ALL 1", "Error 1014: RFC-Failure raised !"},
+      {"fail receive RFC_SYSTEM_INFO 3", "Error 1013: Sys-Exception raised !"},
       {"database ORACLE", "Error 1018: DataBase mismatch ! - the database is ORACLE"},
   };
   const std::string profile = box.ReadFile("PRD.P00");
@@ -130,6 +132,17 @@ TEST_P(LibraryE2eTest, FailuresAnswerTheirNumberedMessages) {
         << c.fail << "\n" << r.out;
     EXPECT_EQ(box.ReadFile("PRD.P00"), profile) << c.fail;
   }
+  if (GetParam() != Library::kNetWeaver) return;
+  // The network layer's report comes down to its ERROR line and the reason;
+  // the NetWeaver path reads and removes no trace file.
+  box.WriteFile("Dev_Rfc.Trc", "kept\n");
+  WriteSystem(ProfileFields{}, std::string(kSample) + "fail open\n");
+  EXPECT_EQ(DocumentPart(Scan().out),
+            ErrorDocument("Error 1011: RFC-Open for PRD failed ! - partner 'sapprd01:3302' not "
+                          "reached (Connection refused)"));
+  WriteSystem(ProfileFields{}, kSample);
+  EXPECT_EQ(Scan().exit_code, 0);
+  EXPECT_EQ(box.ReadFile("Dev_Rfc.Trc"), "kept\n");
 }
 
 TEST_P(LibraryE2eTest, AHangMeetsTheDeadline) {
@@ -142,11 +155,15 @@ TEST_P(LibraryE2eTest, AHangMeetsTheDeadline) {
 }
 
 TEST_P(LibraryE2eTest, TheMultiSystemRunScansEverySystem) {
-  for (const char* sid : {"QAS", "DEV"}) {
+  // The NetWeaver library finds a system by host and system number: each
+  // has its own instance.
+  WriteSystem(ProfileFields{}, std::string(kSample) + "sysnr 02\n");
+  for (const auto& [sid, sysnr] : {std::pair{"QAS", "03"}, std::pair{"DEV", "04"}}) {
     ProfileFields fields;
     fields.destination = sid;
+    fields.sysnr = sysnr;
     WriteProfile(sid, fields);
-    WriteSystem(fields, kSample);
+    WriteSystem(fields, std::string(kSample) + "sysnr " + sysnr + "\n");
   }
   box.WriteFile("SAP Tessarin.Gbl",
                 "# GSNG: AB        ::PRD.P00#QAS.P00#DEV.P00#\n"
