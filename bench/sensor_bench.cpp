@@ -342,8 +342,7 @@ int main(int argc, char** argv) {
     Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
     std::vector<Summary> m =
         Measure({[&] { return RunOnce(args, dir.string()); }}, std::max(5, std::min(runs, 21)));
-    std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB
-", "0 ms a call, simnwrfc", "4",
+    std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB\n", "0 ms a call, simnwrfc", "4",
                 m[0].wall_ms, m[0].cpu_ms, m[0].cpu_ms / kSystems, m[0].max_rss_kb);
     nw_per_system_0 = m[0].cpu_ms / kSystems;
   }
