@@ -1,6 +1,7 @@
 # Fails unless the Windows DLL exports each of NAMES under its plain name:
 # the sensor looks the operations up as "RfcOpen", never as a decorated
 # "RfcOpen@4" (which 32-bit __stdcall would give without care).
+# With -DEXACTLY=ON it also fails when the DLL exports anything else.
 #   cmake -DOBJDUMP=... -DFILE=librfc32.dll -DNAMES=RfcOpen,RfcClose -P check-exports.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -32,5 +33,12 @@ foreach(name IN LISTS names)
 endforeach()
 if(missing)
   message(FATAL_ERROR "${FILE} does not export [${missing}] by name; it exports [${exported}]")
+endif()
+if(EXACTLY)
+  set(extra ${exported})
+  list(REMOVE_ITEM extra ${names})
+  if(extra)
+    message(FATAL_ERROR "${FILE} exports [${extra}] beyond [${names}]")
+  endif()
 endif()
 message(STATUS "${FILE} exports ${names}")
