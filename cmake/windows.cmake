@@ -33,10 +33,11 @@ if(TARGET simrfc)
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
 endif()
 if(TARGET simnwrfc)
+  get_target_property(operations simnwrfc QUILLMETER_OPERATIONS)
+  string(REPLACE ";" "," operations "${operations}")
   add_test(NAME WindowsExports.simnwrfc
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:simnwrfc>
-                   -DNAMES=RfcOpenConnection,RfcCloseConnection,RfcGetFunctionDesc,RfcCreateFunction,RfcDestroyFunction,RfcInvoke,RfcSetChars,RfcGetChars,RfcGetStructure,RfcGetTable,RfcGetRowCount,RfcMoveToLastRow,RfcSetIniPath,RfcGetVersion
-                   -DEXACTLY=ON
+                   -DNAMES=${operations} -DEXACTLY=ON
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
 endif()
 
