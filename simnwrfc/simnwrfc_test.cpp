@@ -175,6 +175,17 @@ TEST_F(SimNwRfcTest, TheThreeFunctionsAnswerByParameterAndFieldName) {
   EXPECT_EQ(Chars(rfcsi, "RFCSYSID", 8), "PRD     ");
   EXPECT_EQ(api.destroy(info, nullptr), RFC_OK);
 
+  // The system's bytes are Windows-1252: the sensor gets back what it sent.
+  Write("PRD.simrfc", Read("PRD.simrfc") + "database M\xE4xDB \x80\n");
+  ASSERT_NE(OpenPrd(), nullptr);
+  info = Invoke("RFC_SYSTEM_INFO", &error);
+  ASSERT_NE(info, nullptr) << Message(error);
+  ASSERT_EQ(api.structure(info, u"RFCSI_EXPORT", &rfcsi, nullptr), RFC_OK);
+  SAP_UC database[10];
+  ASSERT_EQ(api.get_chars(rfcsi, u"RFCDBSYS", database, 10, nullptr), RFC_OK);
+  EXPECT_EQ(std::u16string(database, 10), u"M\u00E4xDB \u20AC   ");
+  api.destroy(info, nullptr);
+
   RFC_FUNCTION_HANDLE cpu = Invoke("GET_CPU_ALL", &error);
   ASSERT_NE(cpu, nullptr) << Message(error);
   EXPECT_EQ(Chars(cpu, "LASTCOLLWRT", 25), "Wed Jun  1 09:05:07 2011 ");
