@@ -133,7 +133,9 @@ std::string ProfileText(const std::string& destination) {
   quillmeter::ProfileFields fields;
   fields.extcompany = "Bench Ltd";
   fields.destination = destination;
-  fields.host = fields.gwhost = "saphost01";
+  // The simulated NetWeaver library finds a system by its host: one each.
+  fields.host = "h" + destination;
+  fields.gwhost = "saphost01";
   fields.sysnr = "00";
   fields.gwservice = "sapgw00";
   return quillmeter::ProfileText(fields);
@@ -149,8 +151,9 @@ std::string Destination(size_t i) {
   return "D" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
 }
 
-std::string SystemText(unsigned latency_ms = 0) {
-  return "client 100\nuser monitor\npassword Secret12\nlastcoll Mon Dec  7 10:11:12 2026\n"
+std::string SystemText(const std::string& destination, unsigned latency_ms = 0) {
+  return "host h" + destination +
+         "\nclient 100\nuser monitor\npassword Secret12\nlastcoll Mon Dec  7 10:11:12 2026\n"
          "latency " +
          std::to_string(latency_ms) +
          "\nst04line\nLOGPAGES 250000\nLOGWAITS 300\nROLLBACKS 1500\nQUEUEOVER 0\n";
@@ -165,7 +168,7 @@ size_t MakeSystems(const fs::path& dir, size_t count, unsigned latency_ms = 0) {
   for (size_t i = 0; i < count; ++i) {
     const std::string destination = Destination(i);
     WriteFile(dir / SystemName(i), ProfileText(destination));
-    WriteFile(dir / (destination + ".simrfc"), SystemText(latency_ms));
+    WriteFile(dir / (destination + ".simrfc"), SystemText(destination, latency_ms));
     list += SystemName(i) + "#";
   }
   WriteFile(dir / "SAP Tessarin.Gbl", "# GSNG: BENCH       " + list +
@@ -199,7 +202,7 @@ int main(int argc, char** argv) {
   // while the counters stand still, and one that finds no history line and
   // so rewrites the profile (written beside it, flushed to disk, renamed).
   const std::string profile = ProfileText("PRD");
-  const std::string system = SystemText();
+  const std::string system = SystemText("PRD");
   for (const char* dir : {"kept", "rewritten", "null", "netweaver"}) {
     fs::create_directories(root / dir);
     WriteFile(root / dir / "PRD.P00", profile);
