@@ -27,6 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The simulated NetWeaver library as the build names it.
+constexpr const char kSimNwRfc[] = "libsapnwrfc.so";
+
 struct Sample {
   double wall_ms = 0;
   double cpu_ms = 0;  // user + system time of the child
@@ -145,7 +148,9 @@ std::string ProfileText(const std::string& destination) {
   quillmeter::ProfileFields fields;
   fields.extcompany = "Bench Ltd";
   fields.destination = destination;
-  fields.host = fields.gwhost = "saphost01";
+  // The simulated NetWeaver library finds a system by its host: one each.
+  fields.host = "h" + destination;
+  fields.gwhost = "saphost01";
   fields.sysnr = "00";
   fields.gwservice = "sapgw00";
   return quillmeter::ProfileText(fields);
@@ -161,8 +166,9 @@ std::string Destination(size_t i) {
   return "D" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
 }
 
-std::string SystemText(unsigned latency_ms = 0) {
-  return "client 100\nuser monitor\npassword Secret12\nlastcoll Mon Dec  7 10:11:12 2026\n"
+std::string SystemText(const std::string& destination, unsigned latency_ms = 0) {
+  return "host h" + destination +
+         "\nclient 100\nuser monitor\npassword Secret12\nlastcoll Mon Dec  7 10:11:12 2026\n"
          "latency " +
          std::to_string(latency_ms) +
          "\nst04line\nLOGPAGES 250000\nLOGWAITS 300\nROLLBACKS 1500\nQUEUEOVER 0\n";
@@ -177,7 +183,7 @@ size_t MakeSystems(const fs::path& dir, size_t count, unsigned latency_ms = 0) {
   for (size_t i = 0; i < count; ++i) {
     const std::string destination = Destination(i);
     WriteFile(dir / SystemName(i), ProfileText(destination));
-    WriteFile(dir / (destination + ".simrfc"), SystemText(latency_ms));
+    WriteFile(dir / (destination + ".simrfc"), SystemText(destination, latency_ms));
     list += SystemName(i) + "#";
   }
   WriteFile(dir / "SAP Tessarin.Gbl", "# GSNG: BENCH       " + list +
@@ -211,8 +217,8 @@ int main(int argc, char** argv) {
   // while the counters stand still, and one that finds no history line and
   // so rewrites the profile (written beside it, flushed to disk, renamed).
   const std::string profile = ProfileText("PRD");
-  const std::string system = SystemText();
-  for (const char* dir : {"kept", "rewritten", "null"}) {
+  const std::string system = SystemText("PRD");
+  for (const char* dir : {"kept", "rewritten", "null", "netweaver"}) {
     fs::create_directories(root / dir);
     WriteFile(root / dir / "PRD.P00", profile);
     WriteFile(root / dir / "PRD.simrfc", system);
@@ -222,12 +228,19 @@ int main(int argc, char** argv) {
   fs::copy_file(sensor, null_sensor);
   fs::copy_file(build / "libquillmeter_bench_null_rfc.so", root / "null" / "librfc32.so");
   const std::string null_dir = (root / "null").string();
+  // The sensor alone with the simulated NetWeaver library: the same scan
+  // through the other backend.
+  const std::string nw_sensor = (root / "netweaver" / "quillmeter").string();
+  fs::copy_file(sensor, nw_sensor);
+  fs::copy_file(build / kSimNwRfc, root / "netweaver" / kSimNwRfc);
+  const std::string nw_dir = (root / "netweaver").string();
   const std::string kept_dir = (root / "kept").string();
   const std::string rewritten_dir = (root / "rewritten").string();
   auto trivial_run = [&] { return RunOnce({trivial}, kept_dir); };
   auto trivial_shared_run = [&] { return RunOnce({trivial_shared}, kept_dir); };
   auto scan_kept = [&] { return RunOnce({sensor, "PRD", "@"}, kept_dir); };
   auto scan_null = [&] { return RunOnce({null_sensor, "PRD", "@"}, null_dir); };
+  auto scan_netweaver = [&] { return RunOnce({nw_sensor, "PRD", "@"}, nw_dir); };
   auto scan_rewritten = [&] {
     WriteFile(root / "rewritten" / "PRD.P00", profile);
     sync();  // the sensor's own flush must not pay for the harness's writes
@@ -235,8 +248,9 @@ int main(int argc, char** argv) {
   };
   Verify({sensor, "PRD", "@"}, root / "kept", "<Text>(PRD) Logging: LogWrites=0");
   Verify({null_sensor, "PRD", "@"}, root / "null", "<Text>(PRD) Logging: LogWrites=0");
-  std::vector<Summary> single =
-      Measure({trivial_run, trivial_shared_run, scan_kept, scan_rewritten, scan_null}, runs);
+  Verify({nw_sensor, "PRD", "@"}, root / "netweaver", "<Text>(PRD) Logging: LogWrites=0");
+  std::vector<Summary> single = Measure(
+      {trivial_run, trivial_shared_run, scan_kept, scan_rewritten, scan_null, scan_netweaver}, runs);
 
   std::printf(
       "Quillmeter benchmark: %d runs each, medians (CPU = user + system of the process)\n\n", runs);
@@ -252,6 +266,7 @@ int main(int argc, char** argv) {
   row("scan, history unchanged", single[2]);
   row("scan, profile rewritten", single[3]);
   row("scan, do-nothing library, history unchanged", single[4]);
+  row("scan through simnwrfc, history unchanged", single[5]);
 
   // The multi-system run: its CPU time per system, at rest (history kept)
   // and when every profile is rewritten.
@@ -359,6 +374,18 @@ int main(int argc, char** argv) {
     std::printf("%-24s %8s %12.1f %12.1f %12.3f %10d %7ld kB\n", "500 systems, 0 ms a call", "4",
                 m[0].wall_ms, m[0].cpu_ms, per_system_500, processes, m[0].max_rss_kb);
   }
+  // The same 50 systems through the simulated NetWeaver library.
+  double nw_per_system_0 = 0;
+  {
+    fs::path dir = root / "workers0";
+    std::vector<std::string> args = {nw_sensor, "global", "BENCH", "@"};
+    Verify(args, dir, "NoSystems=50, Processed=50, Failed=0");
+    std::vector<Summary> m =
+        Measure({[&] { return RunOnce(args, dir.string()); }}, std::max(5, std::min(runs, 21)));
+    std::printf("%-24s %8s %12.1f %12.1f %12.3f %7ld kB\n", "0 ms a call, simnwrfc", "4",
+                m[0].wall_ms, m[0].cpu_ms, m[0].cpu_ms / kSystems, m[0].max_rss_kb);
+    nw_per_system_0 = m[0].cpu_ms / kSystems;
+  }
   // One worker alone, as the run starts it: its job on standard input.
   {
     fs::path dir = root / "workers0";
@@ -430,6 +457,10 @@ int main(int argc, char** argv) {
               per_system_500 / std::max(per_system_0, 1e-3));
   std::printf("  processes started, min(JOBS, systems) %6s\n",
               processes_as_expected ? "yes" : "NO");
+  std::printf("  simnwrfc scan / simrfc scan, CPU      %6.2f   (at most 1.2)\n",
+              single[5].cpu_ms / std::max(scan.cpu_ms, 1e-3));
+  std::printf("  multi-system, simnwrfc / simrfc, CPU  %6.2f   (per system, 50 at 0 ms)\n",
+              nw_per_system_0 / std::max(per_system_0, 1e-3));
 
   fs::remove_all(root);
   return 0;

@@ -16,7 +16,7 @@ if(quillmeter_wine_skip_properties)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${quillmeter_wine_check})
 endif()
 
-set(quillmeter_shipped quillmeter quillmeter-password simrfc)
+set(quillmeter_shipped quillmeter quillmeter-password simrfc simnwrfc)
 foreach(target IN LISTS quillmeter_shipped)
   if(TARGET ${target})
     add_test(NAME WindowsImports.${target}
@@ -30,6 +30,14 @@ if(TARGET simrfc)
   add_test(NAME WindowsExports.simrfc
            COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:simrfc>
                    -DNAMES=RfcEnvironment,RfcOpen,RfcOpenEx,RfcInstallStructure,RfcCall,RfcReceive,RfcLastError,RfcClose,ItCreate,ItFill,ItGetLine,ItDelete
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
+endif()
+if(TARGET simnwrfc)
+  get_target_property(operations simnwrfc QUILLMETER_OPERATIONS)
+  string(REPLACE ";" "," operations "${operations}")
+  add_test(NAME WindowsExports.simnwrfc
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:simnwrfc>
+                   -DNAMES=${operations} -DEXACTLY=ON
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
 endif()
 

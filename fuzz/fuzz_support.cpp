@@ -13,7 +13,7 @@ std::string ValidProfile() { return ProfileText(); }
 
 int FuzzRun::Run(const std::vector<std::string>& arguments) {
   SensorContext context(platform, out);
-  context.load_library = [this](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
+  context.load_library = [this](RfcLibraryChoice, FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
     *loaded = library.Lend();
     return Status::Ok();
   };

@@ -154,6 +154,12 @@ bool St04Field(const std::string& name, size_t* offset, size_t* length) {
   return false;
 }
 
+std::vector<std::string> St04FieldNames() {
+  std::vector<std::string> names;
+  for (const FieldLayout& field : kSt04Fields) names.push_back(field.name);
+  return names;
+}
+
 bool ParseDescription(const std::string& text, SimSystem* system, std::string* error) {
   size_t line_number = 0;
   for (size_t at = 0; at < text.size();) {
@@ -183,6 +189,8 @@ bool ParseDescription(const std::string& text, SimSystem* system, std::string* e
       system->database = value;
     } else if (key == "host") {
       system->host = value;
+    } else if (key == "sysnr") {
+      system->system_number = value;
     } else if (key == "sysid") {
       system->system_id = value;
     } else if (key == "lastcoll") {

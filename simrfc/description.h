@@ -52,6 +52,8 @@ struct SimSystem {
   std::optional<std::string> client, user, password;  // absent: any is taken
   std::string database = "ADABAS D";
   std::string host = "simhost";
+  // The instance number the system answers on by host; any when absent.
+  std::optional<std::string> system_number;
   std::string system_id;  // RFCSYSID; the destination when not given
   std::string last_collection = "clock";
   unsigned cpu_lines = 1;
@@ -78,6 +80,9 @@ std::string FormatField(const FieldValue& value, std::time_t now, std::time_t ep
 
 // Offset and length of a TST04ADA field by name; false for an unknown name.
 bool St04Field(const std::string& name, size_t* offset, size_t* length);
+
+// The names of the TST04ADA fields in line order.
+std::vector<std::string> St04FieldNames();
 
 inline constexpr size_t kSt04LineLength = 860;
 

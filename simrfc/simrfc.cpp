@@ -1,7 +1,6 @@
 // The simulated librfc32: the vendor library's operations, with its record
 // layouts, answering from description files of simulated SAP systems. Only
 // for tests and demonstrations; an installation ships the vendor's library.
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -10,26 +9,22 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "description.h"
 #include "rfc/librfc.h"
+#include "system.h"
 
 namespace simrfc {
 namespace {
 
 constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
-constexpr const char kLogFile[] = "SimRfc.log";
 constexpr const char kIniFile[] = "SapRfc.ini";
-constexpr const char kDescriptionSuffix[] = ".simrfc";
 // The longest text taken from a caller's char*, and the longest list walked:
 // a caller's missing terminator must not run the library off its memory.
 constexpr size_t kMaxText = 1024;
 constexpr size_t kMaxListEntries = 256;
-constexpr size_t kMaxDescriptionSize = 1 << 20;
 constexpr unsigned kMaxLineWidth = 1 << 20;
-constexpr size_t kCpuLineLength = 48;
 
 struct Table {
   std::string name;
@@ -65,63 +60,9 @@ std::string Text(const char* text, size_t limit = kMaxText) {
   return text == nullptr ? std::string() : std::string(text, strnlen(text, limit));
 }
 
-std::string TrimRight(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
-// A caller's text as the test log shows it: bracketed, unprintables escaped.
+// A caller's text as the test log shows it; a null pointer as (null).
 std::string Shown(const char* text, size_t limit = kMaxText) {
-  if (text == nullptr) return "(null)";
-  std::string shown = "[";
-  for (unsigned char c : Text(text, limit)) {
-    if (c < 0x20 || c >= 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      shown += hex;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  return shown + "]";
-}
-
-// One line per operation into SimRfc.log, only when a test created it. In
-// append mode and with one write, so that the lines of scans running at the
-// same moment stay whole.
-void Log(const std::string& line) {
-  std::FILE* probe = std::fopen(kLogFile, "rb");
-  if (probe == nullptr) return;
-  std::fclose(probe);
-  std::FILE* file = std::fopen(kLogFile, "ab");
-  if (file == nullptr) return;
-  std::string whole = line + "\n";
-  std::setvbuf(file, nullptr, _IOFBF, whole.size() + 1);
-  std::fwrite(whole.data(), 1, whole.size(), file);
-  std::fclose(file);
-}
-
-// A system's latency, and a hang that never returns while the process lives.
-void Wait(const SimSystem& system) {
-  if (system.latency_ms > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(system.latency_ms));
-}
-void HangIfAsked(const SimSystem& system, const std::string& target) {
-  if (system.FailureAt(FailPoint::kHang, target) == nullptr) return;
-  Log("  hangs at " + target);
-  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-}
-
-std::tm LocalNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm* local = std::localtime(&now);
-  return local != nullptr ? *local : std::tm{};
+  return text == nullptr ? std::string("(null)") : simrfc::Shown(Text(text, limit));
 }
 
 template <size_t N>
@@ -178,41 +119,23 @@ void CallHandler(const SimSystem* system, const std::string& operation) {
 // none or it is faulty.
 std::shared_ptr<const SimSystem> FindSystem(const std::string& destination,
                                             const std::string& operation) {
-  bool plain = !destination.empty() && destination.size() <= 64 &&
-               destination.find_first_of("/\\:*?\"<>| ") == std::string::npos &&
-               destination.find("..") == std::string::npos;
-  std::string text;
-  if (plain) {
-    std::ifstream in(destination + kDescriptionSuffix, std::ios::binary);
-    if (in) {
-      // Read in small pieces: a zeroed buffer of the whole limit cost every
-      // open a megabyte of page faults.
-      char piece[4096];
-      while (text.size() < kMaxDescriptionSize) {
-        size_t want = std::min(sizeof piece, kMaxDescriptionSize - text.size());
-        in.read(piece, static_cast<std::streamsize>(want));
-        if (in.gcount() <= 0) break;
-        text.append(piece, static_cast<size_t>(in.gcount()));
-      }
-    } else {
-      plain = false;
-    }
-  }
-  if (!plain) {
-    Fail(nullptr, operation, "UNKNOWN_DESTINATION",
-         "This librfc32 is Quillmeter's simulated library and knows no destination " + destination +
-             " (no file " + destination + kDescriptionSuffix +
-             "). Put SAP's librfc32 in its place to reach real SAP systems.");
-    return nullptr;
-  }
-  auto system = std::make_shared<SimSystem>();
-  system->destination = destination;
+  std::shared_ptr<const SimSystem> system;
   std::string error;
-  if (!ParseDescription(text, system.get(), &error)) {
-    Fail(nullptr, operation, "DESCRIPTION_INVALID", destination + kDescriptionSuffix + " " + error);
-    return nullptr;
+  switch (LoadSystem(destination, &system, &error)) {
+    case Lookup::kFound:
+      return system;
+    case Lookup::kNoFile:
+      Fail(nullptr, operation, "UNKNOWN_DESTINATION",
+           "This librfc32 is Quillmeter's simulated library and knows no destination " +
+               destination + " (no file " + destination + kDescriptionSuffix +
+               "). Put SAP's librfc32 in its place to reach real SAP systems.");
+      return nullptr;
+    case Lookup::kInvalid:
+      Fail(nullptr, operation, "DESCRIPTION_INVALID",
+           destination + kDescriptionSuffix + " " + error);
+      return nullptr;
   }
-  return system;
+  return nullptr;
 }
 
 // Whether SapRfc.ini describes `destination`: one of its "DEST=" lines (any
@@ -228,35 +151,6 @@ bool IniDescribes(const std::string& destination) {
     if (Upper(line.substr(5)) == Upper(destination)) return true;
   }
   return !any;
-}
-
-// SAP's counter of refused logons in a row, kept beside the description in
-// "<DEST>.simrfc-logons" while the system has a lockafter: the sensor is a
-// new process at every scan, as SAP's counter outlives every session.
-unsigned RefusedInARow(const std::string& destination) {
-  std::ifstream in(destination + ".simrfc-logons");
-  unsigned count = 0;
-  in >> count;
-  return count;
-}
-
-void SetRefusedInARow(const std::string& destination, unsigned count) {
-  const std::string path = destination + ".simrfc-logons";
-  if (count == 0) {
-    std::remove(path.c_str());
-    return;
-  }
-  std::ofstream(path, std::ios::trunc) << count << "\n";
-}
-
-// A refusal in the logon's language, as SAP words it: German for "D".
-void Refuse(const SimSystem* system, const std::string& operation, bool german, bool locked) {
-  const char* message =
-      locked ? (german ? "Benutzer ist gesperrt. Bitte beim Systemadministrator melden"
-                       : "User is locked. Please notify the person responsible")
-             : (german ? "Name oder Kennwort ist nicht korrekt (Anmeldung wiederholen)"
-                       : "Name or password is incorrect (repeat logon)");
-  Fail(system, operation, "RFC_ERROR_LOGON_FAILURE", message);
 }
 
 RFC_HANDLE Open(const std::string& operation, const std::string& destination,
@@ -283,26 +177,18 @@ RFC_HANDLE Open(const std::string& operation, const std::string& destination,
          "Connect to simulated system " + destination + " failed: partner not reached");
     return 0;
   }
-  if (system->client && *system->client != client) {
+  const LogonResult logon = CheckLogon(*system, client, user, password);
+  if (logon == LogonResult::kUnknownClient) {
     // Not a refused logon: SAP counts nothing against any user.
     Fail(system.get(), operation, "RFC_ERROR_SYSTEM_FAILURE",
          "Client " + client + " is not available in simulated system " + destination);
     return 0;
   }
-  const bool german = Upper(language.substr(0, 1)) == "D";
-  const bool known = (!system->user || Upper(*system->user) == Upper(user)) &&
-                     (!system->password || *system->password == password);
-  const unsigned before = system->lock_after > 0 ? RefusedInARow(destination) : 0;
-  const bool locked = system->lock_after > 0 && before >= system->lock_after;
-  if (!known || locked) {
-    const unsigned count = before + 1;
-    if (system->lock_after > 0) SetRefusedInARow(destination, count);
-    Log("  logon refused (" + std::to_string(count) + " in a row)" +
-        (locked ? ", user locked" : ""));
-    Refuse(system.get(), operation, german, locked);
+  if (logon != LogonResult::kAccepted) {
+    Fail(system.get(), operation, "RFC_ERROR_LOGON_FAILURE",
+         RefusalText(logon == LogonResult::kLocked, language));
     return 0;
   }
-  if (before > 0) SetRefusedInARow(destination, 0);
   RFC_HANDLE handle = s.next_handle++;
   s.connections[handle] = Connection{system, std::string()};
   s.current = system;
@@ -316,141 +202,6 @@ Connection* FindConnection(RFC_HANDLE handle, const std::string& operation) {
   Fail(Sim().current.get(), operation, "INVALID_HANDLE",
        "No open connection with handle " + std::to_string(handle));
   return nullptr;
-}
-
-// A value the simulated system returns for an importing parameter.
-struct Value {
-  bool is_number = false;
-  long number = 0;
-  std::string text;
-};
-
-void Put(std::string& line, size_t offset, size_t length, const std::string& text) {
-  std::string field = text.substr(0, length);
-  field.resize(length, ' ');
-  line.replace(offset, length, field);
-}
-
-std::string SystemInfoRecord(const SimSystem& system) {
-  struct Piece {
-    size_t length;
-    std::string text;
-  };
-  const Piece pieces[] = {
-      {3, "011"},
-      {4, "1100"},
-      {3, "LIT"},
-      {3, "IE3"},
-      {32, system.destination},
-      {8, system.host},
-      {8, system.system_id},
-      {8, system.system_id},
-      {32, system.host},
-      {10, system.database},
-      {4, "700"},
-      {5, "  390"},
-      {10, "Linux"},
-      {6, "  3600"},
-      {1, " "},
-      {15, "127.0.0.1"},
-      {4, "721"},
-      {44, ""},
-  };
-  std::string record;
-  for (const Piece& p : pieces) {
-    std::string field = p.text.substr(0, p.length);
-    field.resize(p.length, ' ');
-    record += field;
-  }
-  return record;
-}
-
-std::string CollectionText(const SimSystem& system) {
-  if (system.last_collection != "clock") return system.last_collection;
-  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm t = LocalNow();
-  char text[40];
-  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d", kDays[(t.tm_wday % 7 + 7) % 7],
-                kMonths[(t.tm_mon % 12 + 12) % 12], t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-                t.tm_year + 1900);
-  return text;
-}
-
-std::vector<std::string> CpuLines(const SimSystem& system) {
-  std::vector<std::string> lines;
-  for (unsigned i = 0; i < system.cpu_lines; ++i) {
-    std::string line(kCpuLineLength, '\0');
-    const short shorts[] = {1, 0, static_cast<short>(i + 1)};
-    std::memcpy(&line[0], shorts, sizeof shorts);
-    const int ints[] = {4, 120, 110, 100, 3000, 9000, 12000, 5000, 2000, 93000};
-    std::memcpy(&line[8], ints, sizeof ints);
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-std::vector<std::string> St04Lines(const SimSystem& system) {
-  std::vector<std::string> lines;
-  std::vector<St04Line> given = system.st04_lines;
-  if (!system.st04_given) given.emplace_back();
-  std::time_t now = std::time(nullptr);
-  for (const St04Line& l : given) {
-    std::string line(kSt04LineLength, ' ');
-    size_t offset = 0, length = 0;
-    for (const char* name : {"ROLLBACKS", "LOGPAGES", "LOGWAITS", "QUEUEOVER"})
-      if (St04Field(name, &offset, &length))
-        Put(line, offset, length, FormatField({}, now, 0, length));
-    for (const auto& [name, value] : l.fields)
-      if (St04Field(name, &offset, &length))
-        Put(line, offset, length, FormatField(value, now, system.epoch, length));
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// What a function returns: importing values by name, table lines by name
-// (each with the fill character of its layout).
-struct Answer {
-  std::map<std::string, Value> importing;
-  std::map<std::string, std::pair<std::vector<std::string>, char>> tables;
-};
-
-bool KnownFunction(const std::string& function) {
-  return function == "RFC_SYSTEM_INFO" || function == "GET_CPU_ALL" || function == "ADA_ST04";
-}
-
-Answer AnswerOf(const SimSystem& system, const std::string& function) {
-  Answer a;
-  auto number = [](long n) { return Value{true, n, std::string()}; };
-  auto text = [](std::string t) { return Value{false, 0, std::move(t)}; };
-  if (function == "RFC_SYSTEM_INFO") {
-    a.importing["CURRENT_RESOURCES"] = number(5);
-    a.importing["DIALOG_USER_TYPE"] = text("0");
-    a.importing["MAXIMAL_RESOURCES"] = number(10);
-    a.importing["RECOMMENDED_DELAY"] = number(0);
-    a.importing["RFCSI_EXPORT"] = text(SystemInfoRecord(system));
-    a.importing["RFC_LOGIN_COMPLETE"] = text("X");
-  } else if (function == "GET_CPU_ALL") {
-    a.importing["ACTIVEFLAG"] = number(1);
-    a.importing["DETAILSCOLL"] = number(0);
-    a.importing["DETAILSMODE"] = number(0);
-    a.importing["DETAILSREQI"] = number(0);
-    a.importing["F_CPU_ALL_READ"] = text("X");
-    a.importing["INTERVAL"] = number(10);
-    a.importing["LASTCOLLINT"] = number(10);
-    a.importing["LASTCOLLWRT"] = text(CollectionText(system));
-    a.importing["NORMCOLLINT"] = number(10);
-    a.importing["OP_SYSTEM"] = text("Linux");
-    a.tables["TF_CPU_ALL"] = {CpuLines(system), '\0'};
-  } else if (function == "ADA_ST04") {
-    a.importing["DBSTART_DATE"] = text("20240101");
-    a.importing["DBSTART_TIME"] = text("080000");
-    a.importing["DBVERSION"] = text("Kernel 7.9.10 Build 004 (simulated)");
-    a.tables["TST04ADA"] = {St04Lines(system), ' '};
-  }
-  return a;
 }
 
 bool IsBasicType(unsigned type) {

@@ -105,17 +105,17 @@ class WorkerPool {
 
   void Work(size_t slot) {
     std::unique_lock<std::mutex> hold(lock_);
-    std::string library;  // the one this thread's worker has loaded, if any
+    std::optional<RfcLibraryChoice> library;  // the one this thread's worker has loaded
     for (;;) {
       work_.wait(hold, [&] { return stopping_ || closed_ || !queue_.empty(); });
       if (stopping_ || queue_.empty()) return;
       auto next = std::find_if(queue_.begin(), queue_.end(),
-                               [&](size_t index) { return tasks_[index].job.library == library; });
+                               [&](size_t index) { return LibraryOf(tasks_[index].job) == library; });
       if (next == queue_.end()) next = queue_.begin();
       Task& task = tasks_[*next];
       queue_.erase(next);
       task.started = true;
-      library = task.job.library;
+      library = LibraryOf(task.job);
       if (!workers_[slot]) workers_[slot] = context_.new_worker();
       SystemWorker& worker = *workers_[slot];
       hold.unlock();
@@ -259,6 +259,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     job.request.open.overrides = {run.options.host, run.options.system_number};
     jobs.emplace_back();
     system.not_sent = "the name cannot be a profile's";
+    job.request.open.profile_folder = file.dir;
     if (IsUsableName(system.name)) {
       Status fault;
       std::string missing_variable;
@@ -283,7 +284,6 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
       continue;
     }
     if (run.options.call_log) job.call_log = system.name + ".log";
-    job.library = LibraryOf(system.profile);
     jobs.back() = std::move(job);
   }
 
@@ -291,7 +291,8 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   // one with one error document, before any system is counted.
   {
     std::unique_ptr<SapLibrary> library;
-    if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+    if (Status loaded = run.LoadLibrary(RfcLibraryChoice::kAutomatic, &library); !loaded.ok())
+      return run.Fail(loaded);
   }
   run.CallLogOf(file.name).Event(0, "program started", platform.ExecutablePath());
   WorkerPool pool(run.context, run.options.jobs);

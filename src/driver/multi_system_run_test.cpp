@@ -49,7 +49,7 @@ class MultiSystemRunTest : public ::testing::Test {
   int Run(const std::vector<std::string>& args, bool loads = true) {
     out.str("");
     SensorContext context(platform, out);
-    context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
+    context.load_library = [&](RfcLibraryChoice, FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
       if (!loads) return Status::Error("Error 1040: RFC library librfc32.so cannot be loaded !");
       *loaded = library.Lend();
       return Status::Ok();

@@ -8,14 +8,15 @@
 #include "driver/profile_naming.h"
 #include "driver/sensor_run.h"
 #include "driver/worker.h"
-#include "rfc/classic_sap_system.h"
+#include "rfc/load_sap_library.h"
 
 namespace quillmeter {
 
 SensorContext::SensorContext(Platform& platform, std::ostream& out)
     : platform(platform), out(out), roots{platform.PrtgPathFile(), ""} {
-  load_library = [&platform](FailureSink& sink, std::unique_ptr<SapLibrary>* library) {
-    return LoadClassicLibrary(platform, sink, library);
+  load_library = [&platform](RfcLibraryChoice choice, FailureSink& sink,
+                             std::unique_ptr<SapLibrary>* library) {
+    return LoadSapLibrary(choice, platform, sink, library);
   };
   new_worker = [&platform] { return MakeProcessWorker(platform); };
 }
@@ -46,8 +47,8 @@ void SensorRun::Write(std::string_view text) {
   context.out.flush();
 }
 
-Status SensorRun::LoadLibrary(std::unique_ptr<SapLibrary>* library) {
-  return context.load_library(failure_printer, library);
+Status SensorRun::LoadLibrary(RfcLibraryChoice choice, std::unique_ptr<SapLibrary>* library) {
+  return context.load_library(choice, failure_printer, library);
 }
 
 void SensorRun::Print(std::string_view line_end) {

@@ -13,6 +13,7 @@
 #include "driver/worker.h"
 #include "platform/platform.h"
 #include "rfc/failure.h"
+#include "rfc/library_choice.h"
 #include "rfc/sap_system.h"
 
 namespace quillmeter {
@@ -24,9 +25,9 @@ struct SensorContext {
   Platform& platform;
   std::ostream& out;  // standard output: the document or console text
   SearchRoots roots;  // where the PRTG sensor directory is searched
-  // Loads the library the scans go through, whose own failures are
-  // reported to the sink: by default the classic librfc32.
-  std::function<Status(FailureSink&, std::unique_ptr<SapLibrary>*)> load_library;
+  // Loads the library a profile chose for its scans, whose own failures
+  // are reported to the sink: by default SAP's, as LoadSapLibrary does.
+  std::function<Status(RfcLibraryChoice, FailureSink&, std::unique_ptr<SapLibrary>*)> load_library;
   // Makes the worker that scans one system of a multi-system run: by
   // default a process of this executable.
   std::function<std::unique_ptr<SystemWorker>()> new_worker;

@@ -68,8 +68,9 @@ struct SensorRun {
   // Writes `text` (console trace lines) at once.
   void Write(std::string_view text);
 
-  // Loads the SAP library, reporting its failures through this run.
-  Status LoadLibrary(std::unique_ptr<SapLibrary>* library);
+  // Loads the SAP library `choice` names, reporting its failures through
+  // this run.
+  Status LoadLibrary(RfcLibraryChoice choice, std::unique_ptr<SapLibrary>* library);
 
   // Prints the result buffer and empties it; `line_end` follows it.
   void Print(std::string_view line_end = "");

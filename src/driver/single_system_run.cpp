@@ -35,6 +35,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   ScanRequest request;
   request.open.profile_name = file.name;
   request.open.overrides = {run.options.host, run.options.system_number};
+  request.open.profile_folder = file.dir;
   request.profile_text = file.contents;
   const ConnectionProfile& profile = request.open.profile;
   // Before any library is loaded: a sensor without PRTG's placeholders is
@@ -50,7 +51,8 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
     return run.Fail(Status::Refused(RefusedLogonMessage(profile, *guard, file.name),
                                     RefusedLogonCause(profile)));
   std::unique_ptr<SapLibrary> library;
-  if (Status loaded = run.LoadLibrary(&library); !loaded.ok()) return run.Fail(loaded);
+  if (Status loaded = run.LoadLibrary(profile.library, &library); !loaded.ok())
+    return run.Fail(loaded);
 
   CallLog log = run.CallLogOf(file.name);
   log.Event(0, "program started", platform.ExecutablePath());

@@ -39,7 +39,7 @@ class SingleSystemRunTest : public ::testing::Test {
     out.str("");
     SensorContext context(platform, out);
     context.roots = {"/root/PRTG_Path.Txt", ""};
-    context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
+    context.load_library = [&](RfcLibraryChoice, FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
       *loaded = library.Lend();
       return Status::Ok();
     };

@@ -41,10 +41,10 @@ class ProcessWorker : public SystemWorker {
       if (stopped_) return Stopped();
       // A process keeps the library it loaded: a system of another library
       // is not scanned there.
-      if (child_ != nullptr && library_ != job.library) child_.reset();
+      if (child_ != nullptr && library_ != LibraryOf(job)) child_.reset();
       if (child_ == nullptr) {
         if (!platform_.StartWorker({kWorkerEntry}, &child_).ok()) return outcome;
-        library_ = job.library;
+        library_ = LibraryOf(job);
         frames_ = FrameReader(kMaxReportFrame);
       }
       child = child_.get();
@@ -98,7 +98,7 @@ class ProcessWorker : public SystemWorker {
   std::mutex lock_;
   bool stopped_ = false;
   std::unique_ptr<ChildProcess> child_;  // replaced only by Scan's thread
-  std::string library_;                  // the one child_ loads
+  RfcLibraryChoice library_{};           // the one child_ loads
   FrameReader frames_{kMaxReportFrame};  // child_'s output
   std::string told_;                     // child_'s output since the job was sent
 };
@@ -140,14 +140,12 @@ std::unique_ptr<SystemWorker> MakeInProcessWorker(SensorContext& context) {
   return std::make_unique<InProcessWorker>(context);
 }
 
-std::string LibraryOf(const ConnectionProfile& /*profile*/) { return kClassicLibrary; }
-
 WorkerReport ScanJob(SensorContext& context, const WorkerJob& job, FailureSink& sink,
                      std::unique_ptr<SapLibrary>* library) {
   WorkerReport report;
   if (*library == nullptr) {
-    // The library `job.library` names: so far always the classic one.
-    if (Status loaded = context.load_library(sink, library); !loaded.ok()) {
+    // The library the system's profile chose; a process's jobs share one.
+    if (Status loaded = context.load_library(LibraryOf(job), sink, library); !loaded.ok()) {
       report.scan.step = ScanStep::kOpen;
       report.scan.status = loaded;
       return report;
@@ -165,7 +163,7 @@ int RunWorker(SensorContext& context, std::istream& in) {
   // Loaded for the first job and kept: its structure types are installed
   // once in a process, as the library expects.
   std::unique_ptr<SapLibrary> library;
-  std::string library_name;
+  RfcLibraryChoice library_choice{};
   bool any = false;
   // The run's own jobs: as large as the profiles they carry.
   FrameReader frames(std::string().max_size());
@@ -183,9 +181,9 @@ int RunWorker(SensorContext& context, std::istream& in) {
         context.out.flush();
       };
       // The run sends a process jobs of one library only.
-      if (any && job.library != library_name) return 2;
+      if (any && LibraryOf(job) != library_choice) return 2;
       any = true;
-      library_name = job.library;
+      library_choice = LibraryOf(job);
       context.out << EncodeReport(ScanJob(context, job, sink, &library));
       context.out.flush();
     }

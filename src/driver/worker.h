@@ -44,11 +44,6 @@ class SystemWorker {
   virtual void Stop() = 0;
 };
 
-// The library that scans the system of `profile`, for WorkerJob::library:
-// the one place that chooses it. Today every system is on the classic
-// librfc32.
-std::string LibraryOf(const ConnectionProfile& profile);
-
 // Workers in processes of this executable, started through kWorkerEntry:
 // one process for system after system, a new one after a process ended
 // without its report or in a library failure, or for a system of another

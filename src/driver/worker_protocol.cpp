@@ -155,12 +155,13 @@ std::string EncodeJob(const WorkerJob& job) {
   const OpenRequest& open = job.request.open;
   for (const auto& [key, field] : kProfileFields) fields[key] = open.profile.*field;
   fields["profile_name"] = open.profile_name;
+  fields["profile_folder"] = open.profile_folder;
+  fields["library"] = std::string(RfcLibraryChoiceName(open.profile.library));
   if (open.overrides.host) fields["host_override"] = *open.overrides.host;
   if (open.overrides.system_number) fields["sysnr_override"] = *open.overrides.system_number;
   fields["history"] = job.request.history.sensor;
   fields["profile_text"] = job.request.profile_text;
   fields["call_log"] = job.call_log;
-  fields["library"] = job.library;
   return Frame(fields);
 }
 
@@ -171,12 +172,13 @@ bool DecodeJob(std::string_view text, WorkerJob* job) {
   OpenRequest& open = job->request.open;
   for (const auto& [key, field] : kProfileFields) open.profile.*field = Get(fields, key);
   open.profile_name = Get(fields, "profile_name");
+  open.profile_folder = Get(fields, "profile_folder");
+  if (!ParseRfcLibraryChoice(Get(fields, "library"), &open.profile.library)) return false;
   open.overrides.host = GetOptional(fields, "host_override");
   open.overrides.system_number = GetOptional(fields, "sysnr_override");
   job->request.history.sensor = Get(fields, "history");
   job->request.profile_text = Get(fields, "profile_text");
   job->call_log = Get(fields, "call_log");
-  if (fields.count("library") != 0) job->library = Get(fields, "library");
   return true;
 }
 

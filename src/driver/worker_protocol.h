@@ -18,15 +18,15 @@ namespace quillmeter {
 // nothing an administrator types into PRTG's parameters.
 inline constexpr const char kWorkerEntry[] = "\x1bquillmeter-worker";
 
-// The library a worker has loaded is the one its every job names: systems
-// on different libraries never share a worker.
-inline constexpr const char kClassicLibrary[] = "classic";
-
 struct WorkerJob {
   ScanRequest request;
-  std::string call_log;                   // the call log's path, "" for none
-  std::string library = kClassicLibrary;  // see LibraryOf
+  std::string call_log;  // the call log's path, "" for none
 };
+
+// The library that scans a job's system, as its profile chose it. A worker
+// process keeps the one it loaded: systems of different libraries never
+// share a process.
+inline RfcLibraryChoice LibraryOf(const WorkerJob& job) { return job.request.open.profile.library; }
 
 struct WorkerReport {
   bool library_failed = false;  // the library's failure handler ended the scan

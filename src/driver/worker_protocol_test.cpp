@@ -16,7 +16,8 @@ TEST(WorkerProtocolTest, AJobComesThroughWhole) {
   job.request.history.sensor = "Tessarin.Prf/LogWrites";
   job.request.profile_text = std::string("line\r\nnul\0end", 13);
   job.call_log = "PRD.P00.log";
-  job.library = "other";
+  job.request.open.profile.library = RfcLibraryChoice::kNetWeaver;
+  job.request.open.profile_folder = "/prtg/ExeXml/";
   WorkerJob back;
   ASSERT_TRUE(DecodeJob(EncodeJob(job), &back));
   EXPECT_EQ(back.request.open.profile.destination, "PRD");
@@ -26,7 +27,8 @@ TEST(WorkerProtocolTest, AJobComesThroughWhole) {
   EXPECT_EQ(back.request.history.sensor, "Tessarin.Prf/LogWrites");
   EXPECT_EQ(back.request.profile_text, job.request.profile_text);
   EXPECT_EQ(back.call_log, "PRD.P00.log");
-  EXPECT_EQ(back.library, "other");
+  EXPECT_EQ(back.request.open.profile.library, RfcLibraryChoice::kNetWeaver);
+  EXPECT_EQ(back.request.open.profile_folder, "/prtg/ExeXml/");
   EXPECT_EQ(EncodeJob(job).find('\r'), std::string::npos) << "no byte a text pipe changes";
 }
 

@@ -8,7 +8,8 @@ namespace {
 
 class FakeLibrary : public DynamicLibrary {
  public:
-  explicit FakeLibrary(const std::map<std::string, void*>& symbols) : symbols_(symbols) {}
+  FakeLibrary(const std::map<std::string, void*>& symbols, std::string path)
+      : symbols_(symbols), path_(std::move(path)) {}
   Status Symbol(const char* name, void** address) override {
     auto it = symbols_.find(name);
     if (it == symbols_.end())
@@ -17,9 +18,11 @@ class FakeLibrary : public DynamicLibrary {
     *address = it->second;
     return Status::Ok();
   }
+  std::string Path() override { return path_; }
 
  private:
   std::map<std::string, void*> symbols_;
+  std::string path_;
 };
 
 }  // namespace
@@ -81,7 +84,7 @@ Status FakePlatform::LoadSharedLibrary(const std::string& path,
   if (it == libraries.end())
     return Status::Error("cannot load " + path,
                          path + ": cannot open shared object file: No such file or directory");
-  *library = std::make_unique<FakeLibrary>(it->second);
+  *library = std::make_unique<FakeLibrary>(it->second, path);
   return Status::Ok();
 }
 

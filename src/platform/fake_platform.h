@@ -46,6 +46,9 @@ class FakePlatform : public Platform {
   }
   Status LockFile(const std::string& path, const LockHolder&,
                   std::unique_ptr<FileLock>* lock) override;
+  void PutFirstOnSearchPath(const std::string& folder) override {
+    search_path.insert(search_path.begin(), folder);
+  }
   [[noreturn]] void EndNow(int code) override;
   char PathSeparator() const override { return '/'; }
   bool IsPathSeparator(char c) const override { return c == '/'; }
@@ -70,6 +73,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> loads;
   std::vector<std::string> locks;
   std::vector<std::string> environment_reads;
+  // The folders put in front of the search path, the latest first.
+  std::vector<std::string> search_path;
 
   // The next AtomicReplace fails and leaves the file as it was.
   bool fail_next_replace = false;

@@ -1,5 +1,8 @@
 // POSIX implementation of the platform seam.
 #include <dlfcn.h>
+#if defined(__GLIBC__) || defined(__linux__)
+#include <link.h>
+#endif
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/random.h>
@@ -20,6 +23,11 @@
 namespace quillmeter {
 namespace {
 
+bool StartsWithFolder(const std::string& list, const std::string& folder) {
+  return list.compare(0, folder.size(), folder) == 0 && list.size() > folder.size() &&
+         list[folder.size()] == ':';
+}
+
 // The failure of `what` on `path`, with the system's text for errno.
 Status ErrnoError(const std::string& what, const std::string& path) {
   return Status::Error(what + " " + path, std::strerror(errno));
@@ -27,7 +35,7 @@ Status ErrnoError(const std::string& what, const std::string& path) {
 
 class PosixLibrary : public DynamicLibrary {
  public:
-  explicit PosixLibrary(void* handle) : handle_(handle) {}
+  PosixLibrary(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   ~PosixLibrary() override { dlclose(handle_); }
   Status Symbol(const char* name, void** address) override {
     dlerror();
@@ -37,10 +45,30 @@ class PosixLibrary : public DynamicLibrary {
     return Status::Error(std::string("no symbol ") + name,
                          text != nullptr ? text : "symbol not found");
   }
+  std::string Path() override {
+#if defined(__GLIBC__)
+    // A bare name was found on the search path: the loader knows where.
+    struct link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&
+        map->l_name[0] == '/')
+      return map->l_name;
+#endif
+    return path_.find('/') == std::string::npos ? std::string() : path_;
+  }
 
  private:
   void* handle_;
+  std::string path_;
 };
+
+// `folder` in front of the variable `name`'s list.
+void PutFirst(const char* name, const std::string& folder) {
+  const char* old = std::getenv(name);
+  std::string list = old != nullptr ? old : "";
+  if (list == folder || StartsWithFolder(list, folder)) return;
+  std::string value = list.empty() ? folder : folder + ":" + list;
+  (void)setenv(name, value.c_str(), 1);
+}
 
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -200,8 +228,14 @@ class PosixPlatform : public Platform {
       const char* text = dlerror();
       return Status::Error("cannot load " + path, text != nullptr ? text : "unknown reason");
     }
-    *library = std::make_unique<PosixLibrary>(handle);
+    *library = std::make_unique<PosixLibrary>(handle, path);
     return Status::Ok();
+  }
+
+  void PutFirstOnSearchPath(const std::string& folder) override {
+    if (folder.empty()) return;
+    PutFirst("PATH", folder);
+    PutFirst("LD_LIBRARY_PATH", folder);
   }
 
   // std::exit flushes the standard streams on its way out.
@@ -220,5 +254,7 @@ Platform& SystemPlatform() {
 }
 
 const char* RfcLibraryFileName() { return "librfc32.so"; }
+
+const char* NetWeaverLibraryFileName() { return "libsapnwrfc.so"; }
 
 }  // namespace quillmeter

@@ -147,6 +147,11 @@ class WindowsLibrary : public DynamicLibrary {
     std::memcpy(address, &symbol, sizeof *address);
     return Status::Ok();
   }
+  std::string Path() override {
+    char path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameA(module_, path, sizeof path);
+    return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+  }
 
  private:
   HMODULE module_;
@@ -300,6 +305,21 @@ class WindowsPlatform : public Platform {
     return Status::Ok();
   }
 
+  void PutFirstOnSearchPath(const std::string& folder) override {
+    if (folder.empty()) return;
+    DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
+    std::string list(size, '\0');
+    DWORD n = size == 0 ? 0 : GetEnvironmentVariableA("PATH", list.data(), size);
+    list.resize(n < size ? n : 0);
+    if (list == folder || (list.size() > folder.size() && list.compare(0, folder.size(), folder) == 0 &&
+                           list[folder.size()] == ';'))
+      return;
+    // The process block, not the C runtime's copy: the library's own runtime
+    // reads it when it starts, and its search reads it on every call.
+    std::string value = list.empty() ? folder : folder + ";" + list;
+    (void)SetEnvironmentVariableA("PATH", value.c_str());
+  }
+
   std::string FindLibrary(const std::string& file) override {
     // LoadLibrary's own order (safe search mode): the executable's folder,
     // the system folder, the 16-bit one, Windows' folder, the current one,
@@ -372,5 +392,7 @@ Platform& SystemPlatform() {
 }
 
 const char* RfcLibraryFileName() { return "librfc32.dll"; }
+
+const char* NetWeaverLibraryFileName() { return "sapnwrfc.dll"; }
 
 }  // namespace quillmeter

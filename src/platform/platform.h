@@ -32,6 +32,9 @@ class DynamicLibrary {
   // Sets *address to the exported symbol's address; fails with the
   // operating system's text as the cause when there is none.
   virtual Status Symbol(const char* name, void** address) = 0;
+  // The full path of the file that was loaded, or "" when the system cannot
+  // tell.
+  virtual std::string Path() { return std::string(); }
 };
 
 class Platform {
@@ -91,6 +94,11 @@ class Platform {
   // Only a failed load asks, to name that file.
   virtual std::string FindLibrary(const std::string& /*file*/) { return std::string(); }
 
+  // Puts `folder` in front of the process's library search variables (PATH;
+  // on POSIX LD_LIBRARY_PATH too), for libraries that search them
+  // themselves at run time. A folder already first is not added again.
+  virtual void PutFirstOnSearchPath(const std::string& folder) = 0;
+
   // Starts this executable again with `arguments` as a worker (see
   // ChildProcess): it is killed when this process ends, however it ends.
   virtual Status StartWorker(const std::vector<std::string>& arguments,
@@ -140,6 +148,9 @@ Platform& SystemPlatform();
 
 // The file name of the vendor's RFC library on this platform.
 const char* RfcLibraryFileName();
+
+// The file name of the vendor's NetWeaver RFC library on this platform.
+const char* NetWeaverLibraryFileName();
 
 }  // namespace quillmeter
 

@@ -120,6 +120,22 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile, const KeysRead& keys
   return ProfileCheck::kComplete;
 }
 
+// The optional choice of RFC library: the last "RfcLibrary.:" line. Only
+// the three names are taken; a typing error never quietly picks a library.
+Status ReadLibraryChoice(std::string_view contents, const std::string& name,
+                         ConnectionProfile* profile) {
+  constexpr std::string_view kKey = "RfcLibrary.:";
+  static_assert(kKey.size() == kKeyWidth);
+  std::string value;
+  for (const std::string& line : SplitLines(contents))
+    if (std::string_view(line).substr(0, kKeyWidth) == kKey)
+      value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
+  if (ParseRfcLibraryChoice(value, &profile->library)) return Status::Ok();
+  return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
+                       "RfcLibrary.: is neither classic nor netweaver");
+}
+
+
 constexpr std::string_view kCredentialsKey = "Credentials:";
 
 size_t RuleOf(std::string ConnectionProfile::*field) {
@@ -209,7 +225,7 @@ Status ReadProfile(std::string_view contents, const std::string& name, const Prt
   }
   std::string cause;
   switch (CheckProfile(*profile, keys, &cause)) {
-    case ProfileCheck::kComplete: return Status::Ok();
+    case ProfileCheck::kComplete: return ReadLibraryChoice(contents, name, profile);
     case ProfileCheck::kUserMissing:
       return Status::Error("Error 1006: Username in Profile " + name + " is missing...");
     case ProfileCheck::kPasswordMissing:

@@ -215,6 +215,24 @@ std::vector<std::string> LongProfileLines() {
   return lines;
 }
 
+TEST_F(SystemProfileTest, TheRfcLibraryKeyIsOptionalAndNamesOneOfTwo) {
+  ASSERT_TRUE(Read(Profile()).ok());
+  EXPECT_EQ(profile.library, RfcLibraryChoice::kAutomatic);
+  ASSERT_TRUE(Read(Profile({}, Line("RfcLibrary.:", "NETWEAVER") + "\n")).ok());
+  EXPECT_EQ(profile.library, RfcLibraryChoice::kNetWeaver);
+  // The later line wins, and an empty value is no choice.
+  ASSERT_TRUE(Read(Profile({}, Line("RfcLibrary.:", "classic") + "\n" + Line("RfcLibrary.:", "") +
+                                   "\n"))
+                  .ok());
+  EXPECT_EQ(profile.library, RfcLibraryChoice::kAutomatic);
+  Status wrong = Read(Profile({}, Line("RfcLibrary.:", "nwrfc") + "\n"));
+  EXPECT_EQ(wrong.message(), "Error 1003: Invalid Parameter(s) at prd.P00 found...");
+  EXPECT_EQ(wrong.cause(), "RfcLibrary.: is neither classic nor netweaver");
+  // A missing key of the eleven is named first.
+  EXPECT_EQ(Read(Profile({{"Sysnr......:", ""}}, Line("RfcLibrary.:", "nwrfc") + "\n")).cause(),
+            "Sysnr......: missing");
+}
+
 TEST_F(SystemProfileTest, AKeyInsideALongLineIsNoKey) {
   std::vector<std::string> lines = LongProfileLines();
   std::string contents;

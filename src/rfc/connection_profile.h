@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "rfc/library_choice.h"
+
 namespace quillmeter {
 
 struct ConnectionProfile {
@@ -27,6 +29,8 @@ struct ConnectionProfile {
   std::string gateway_service;
   // Shown in console lines; the system's own host name once it reported it.
   std::string display_host;
+  // Which RFC library the system is scanned through.
+  RfcLibraryChoice library = RfcLibraryChoice::kAutomatic;
 };
 
 }  // namespace quillmeter

@@ -44,16 +44,17 @@ Machine FileMachine(Platform& platform, const std::string& path) {
 }
 
 std::string OtherArchitectureError(Platform& platform, const std::vector<std::string>& candidates) {
-  // Only a failed load reads the executable and the libraries.
-  Machine own = FileMachine(platform, platform.ExecutablePath());
-  if (own == Machine::kUnknown) return std::string();
   // The first file that exists is the one the loader failed on: if it is
   // of this bitness or no PE image at all, the system's reason stands.
   for (const std::string& path : candidates) {
     std::string contents;
     if (path.empty() || !platform.ReadFile(path, &contents).ok()) continue;
     Machine library = PeMachine(contents);
-    if (library == Machine::kUnknown || library == own) break;
+    if (library == Machine::kUnknown) break;
+    // Only a PE library makes the executable worth reading: a failed load
+    // that another library then makes good costs nothing more.
+    Machine own = FileMachine(platform, platform.ExecutablePath());
+    if (own == Machine::kUnknown || library == own) break;
     return "Error 1040: RFC library " + path + " is a " + Bitness(library) +
            " library and this quillmeter.exe is " + Bitness(own) + ": use the " + Package(library) +
            " package !";

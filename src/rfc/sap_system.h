@@ -29,6 +29,9 @@ struct OpenRequest {
   // Told what the open waits on before the logon itself (another scan's
   // turn, say), and "" when that wait is over; none when nobody asks.
   std::function<void(const std::string& wait)> waiting;
+  // The profile's folder, ending with a separator, or "" for the current
+  // one: where the NetWeaver library reads its sapnwrfc.ini.
+  std::string profile_folder;
 };
 
 // What RFC_SYSTEM_INFO reports, as received (blank-padded).

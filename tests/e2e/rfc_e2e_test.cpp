@@ -32,7 +32,7 @@ class RfcE2eTest : public SensorTest {
   std::string BinDir() { return fs::canonical(box.Path("bin")).string(); }
 };
 
-TEST_F(RfcE2eTest, WithoutLibraryTheRunEndsWithError1040) {
+TEST_F(RfcE2eTest, WithoutLibraryTheRunEndsWithError1040NamingEveryFileTried) {
   RunOptions options = LonelySensor();
   SensorResult r = RunSensor({"PRD", "@"}, options);
   EXPECT_EQ(r.exit_code, 2);
@@ -40,6 +40,10 @@ TEST_F(RfcE2eTest, WithoutLibraryTheRunEndsWithError1040) {
             ErrorDocument("Error 1040: RFC library librfc32.so cannot be loaded (" + BinDir() +
                           "/librfc32.so: cannot open shared object file: No such file or "
                           "directory; librfc32.so: cannot open shared object file: No "
+                          "such file or directory) ! - RFC library libsapnwrfc.so cannot be "
+                          "loaded (" + BinDir() +
+                          "/libsapnwrfc.so: cannot open shared object file: No such file or "
+                          "directory; libsapnwrfc.so: cannot open shared object file: No "
                           "such file or directory) !"));
 }
 
