@@ -317,7 +317,7 @@ TEST_F(MultiSystemRunTest, PrtgCredentialsReachOnlyTheirSystemsWorkerOverItsPipe
   std::vector<std::string> traffic;
   out.str("");
   SensorContext context(platform, out);
-  context.load_library = [&](FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
+  context.load_library = [&](RfcLibraryChoice, FailureSink&, std::unique_ptr<SapLibrary>* loaded) {
     *loaded = library.Lend();
     return Status::Ok();
   };

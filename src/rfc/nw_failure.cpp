@@ -18,7 +18,7 @@ bool BlockValue(std::string_view line, std::string_view key, std::string* value)
   line.remove_prefix(start);
   if (!StartsWith(line, key) || line.size() == key.size()) return false;
   if (line[key.size()] != ' ' && line[key.size()] != '\t') return false;
-  *value = WithoutBlanks(OneLine(line.substr(key.size()), kMaxCause));
+  *value = WithoutBlanks(OneLine(line.substr(key.size())));
   return true;
 }
 
