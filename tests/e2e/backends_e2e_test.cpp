@@ -3,6 +3,7 @@
 // and alone beside a copy of the sensor. Whatever the library, the answers
 // are the same; only the NetWeaver path names itself in the console trace.
 #include <regex>
+#include <tuple>
 
 #include "prtg_answer.h"
 #include "sensor_fixture.h"
@@ -228,6 +229,32 @@ TEST_F(LibraryChoiceE2eTest, OnlyTheNetWeaverLibraryAnswersAsTheClassicOneDoes) 
   EXPECT_EQ(netweaver.exit_code, 0) << netweaver.out;
   EXPECT_EQ(netweaver.out, classic.out);
   EXPECT_EQ(lonely.ReadFile("PRD.P00"), classic_profile);
+}
+
+// A multi-system run's worker keeps the library it loaded: a system whose
+// profile chose the other one is scanned in a process of its own.
+TEST_F(LibraryChoiceE2eTest, SystemsOfTwoLibrariesNeverShareAWorker) {
+  RecordLibraryCalls();
+  WriteSystem(ProfileFields{}, std::string(kSample) + "sysnr 02\n");
+  WriteProfile("PRD");
+  for (const auto& [sid, sysnr, line] :
+       {std::tuple{"QAS", "03", "RfcLibrary.:             netweaver\n"},
+        std::tuple{"DEV", "04", ""}}) {
+    ProfileFields fields;
+    fields.destination = sid;
+    fields.sysnr = sysnr;
+    WriteProfile(sid, fields, line);
+    WriteSystem(fields, std::string(kSample) + "sysnr " + sysnr + "\n");
+  }
+  box.WriteFile("SAP Tessarin.Gbl",
+                "# GSNG: AB        ::PRD.P00#QAS.P00#DEV.P00#\n"
+                "# GSNX: AB        :Item=LogWrites,Sid,Sensor=\"SAP Quillmeter\"\n");
+  SensorResult r = RunSensor({"global", "ab", "@ JOBS=1"}, options_);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_NE(r.out.find("Processed=3, Failed=0"), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.out, "/libsapnwrfc.so (NetWeaver "), 1u) << r.out;
+  // One process for both classic systems; QAS's library is never loaded there.
+  EXPECT_EQ(Count(LibraryCalls(), "New process\n"), 1u) << LibraryCalls();
 }
 
 }  // namespace
