@@ -64,4 +64,16 @@ std::string_view LineEndOf(std::string_view contents) {
   return "\n";
 }
 
+std::string LowerHex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0xf];
+  }
+  return hex;
+}
+
 }  // namespace quillmeter

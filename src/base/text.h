@@ -29,6 +29,9 @@ std::string OneLine(std::string_view text, size_t limit = std::string::npos);
 std::string WithoutTrailingBlanks(std::string_view text);
 std::string WithoutBlanks(std::string_view text);
 
+// Each byte of `bytes` as two lower-case hex digits.
+std::string LowerHex(std::string_view bytes);
+
 // True when `text` begins with `prefix`.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/text.h"
+
 namespace quillmeter {
 namespace {
 
@@ -74,6 +76,10 @@ Sha256Digest PortableSha256(std::string_view data) {
     for (int j = 0; j < 4; ++j)
       digest[4 * i + j] = static_cast<std::uint8_t>(state[i] >> (24 - 8 * j));
   return digest;
+}
+
+std::string HexOf(const Sha256Digest& digest) {
+  return LowerHex(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
 }
 
 }  // namespace quillmeter

@@ -7,16 +7,6 @@
 namespace quillmeter {
 namespace {
 
-std::string Hex(const Sha256Digest& digest) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
-}
-
 // The examples of FIPS 180-4 (one block, two blocks) and the long message
 // of its test set, plus the empty message.
 TEST(Sha256, PublishedVectorsOnThePlatformAndInThePortableCode) {
@@ -29,8 +19,8 @@ TEST(Sha256, PublishedVectorsOnThePlatformAndInThePortableCode) {
        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
   };
   for (const auto& [message, digest] : vectors) {
-    EXPECT_EQ(Hex(Sha256(message)), digest) << message.size() << " bytes";
-    EXPECT_EQ(Hex(PortableSha256(message)), digest) << message.size() << " bytes";
+    EXPECT_EQ(HexOf(Sha256(message)), digest) << message.size() << " bytes";
+    EXPECT_EQ(HexOf(PortableSha256(message)), digest) << message.size() << " bytes";
   }
 }
 
@@ -40,12 +30,12 @@ TEST(Sha256, LengthsAroundTheBlockEdges) {
   std::string digests, portable;
   for (size_t n = 50; n <= 130; ++n) {
     std::string message(n, static_cast<char>(n));
-    digests += Hex(Sha256(message));
-    portable += Hex(PortableSha256(message));
+    digests += HexOf(Sha256(message));
+    portable += HexOf(PortableSha256(message));
   }
   const char* expected = "9ab558a3ab9bbdddfaac9b12eca0d323d9ff9cec71ad9645b28b146594334a81";
-  EXPECT_EQ(Hex(Sha256(digests)), expected);
-  EXPECT_EQ(Hex(PortableSha256(portable)), expected);
+  EXPECT_EQ(HexOf(Sha256(digests)), expected);
+  EXPECT_EQ(HexOf(PortableSha256(portable)), expected);
 }
 
 }  // namespace

@@ -28,16 +28,6 @@ uint64_t Fnv1a(std::string_view bytes, uint64_t hash) {
 constexpr std::string_view kSaltedKind = "pbkdf2-sha256";
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-std::string Hex(std::string_view bytes) {
-  std::string hex;
-  for (char c : bytes) {
-    auto byte = static_cast<unsigned char>(c);
-    hex += kHexDigits[byte >> 4];
-    hex += kHexDigits[byte & 0xf];
-  }
-  return hex;
-}
-
 // The bytes of lower-case hex `text`; nullopt for anything else.
 std::optional<std::string> FromHex(std::string_view text) {
   if (text.size() % 2 != 0) return std::nullopt;
@@ -82,8 +72,8 @@ std::string SaltedLogonFingerprint(const ConnectionProfile& profile, std::string
   // The same separator as the fast fingerprint: no profile value holds it.
   const std::string data = profile.destination + "\n" + profile.client + "\n" +
                            UpperCase(profile.user) + "\n" + profile.password;
-  return std::string(kSaltedKind) + ":" + std::to_string(rounds) + ":" + Hex(salt) + ":" +
-         Hex(Pbkdf2HmacSha256(data, salt, rounds, 32));
+  return std::string(kSaltedKind) + ":" + std::to_string(rounds) + ":" + LowerHex(salt) + ":" +
+         LowerHex(Pbkdf2HmacSha256(data, salt, rounds, 32));
 }
 
 std::string NewLogonFingerprint(Platform& platform, const ConnectionProfile& profile) {

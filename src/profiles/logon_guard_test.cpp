@@ -91,16 +91,6 @@ ConnectionProfile PrtgLogon() {
   return p;
 }
 
-std::string HexOf(const Sha256Digest& digest) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
-}
-
 // The password from PRTG is in no file in any form: the fingerprint is
 // salted and slow, and holds for the same data only.
 TEST(LogonGuardTest, PrtgCredentialsGetASaltedSlowFingerprint) {

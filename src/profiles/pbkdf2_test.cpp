@@ -4,23 +4,14 @@
 
 #include <string>
 
+#include "base/text.h"
+
 namespace quillmeter {
 namespace {
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (char c : bytes) {
-    auto byte = static_cast<unsigned char>(c);
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
-}
+std::string Hex(std::string_view bytes) { return LowerHex(bytes); }
 
-std::string Hex(const Sha256Digest& digest) {
-  return Hex(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
-}
+std::string Hex(const Sha256Digest& digest) { return HexOf(digest); }
 
 std::string Repeated(char c, size_t n) { return std::string(n, c); }
 

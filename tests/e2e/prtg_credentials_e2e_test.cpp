@@ -13,16 +13,6 @@ namespace {
 
 constexpr const char kPassword[] = "PrtgSecret7";
 
-std::string Hex(const Sha256Digest& digest) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
-}
-
 // Every form of `password` a careless sensor could write: the text, a stored
 // (scrambled) form of it anywhere in `text`, unsalted hashes of it.
 void ExpectNoTraceOf(const std::string& password, const std::string& text,
@@ -35,7 +25,7 @@ void ExpectNoTraceOf(const std::string& password, const std::string& text,
   }
   for (const std::string& hashed :
        {password, "PRD\n100\nMONITOR\n" + password, "PRD\n100\nMONITOR\n" + password + "\n"})
-    EXPECT_EQ(text.find(Hex(Sha256(hashed))), std::string::npos) << where;
+    EXPECT_EQ(text.find(HexOf(Sha256(hashed))), std::string::npos) << where;
 }
 
 class PrtgCredentialsE2eTest : public SensorTest {
