@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <mutex>
 #include <sstream>
 
 #include "base/text.h"
@@ -272,6 +273,9 @@ class PipedWorker : public SystemWorker {
   PipedWorker(SensorContext& context, std::vector<std::string>* traffic)
       : context_(context), traffic_(traffic) {}
   WorkerOutcome Scan(const WorkerJob& job) override {
+    // The pool's threads share the fake library and the traffic.
+    static std::mutex one_at_a_time;
+    std::lock_guard<std::mutex> hold(one_at_a_time);
     WorkerOutcome outcome;
     WorkerJob received;
     const std::string job_text = EncodeJob(job);
