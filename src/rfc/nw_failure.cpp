@@ -50,8 +50,8 @@ std::string NwFailureCause(std::string_view message, std::string_view key) {
   // A one-line message that happens to begin with ERROR is no block.
   if (block && filled > 1 && !error.empty())
     return errno_text.empty() ? error : error + " (" + errno_text + ")";
-  if (message.find_first_not_of(" \t\r\n") == std::string_view::npos) return std::string(key);
-  return std::string(message);
+  std::string line = OneLine(message);
+  return line.empty() ? std::string(key) : line;
 }
 
 bool IsNwLogonRefusal(const NwError& error) {

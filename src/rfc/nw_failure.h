@@ -26,7 +26,7 @@ NwError ReadNwError(const nw::ErrorInfo& info);
 // failures as a block of "KEY  value" lines; from such a block the cause is
 // the ERROR line's value, followed by the ERRNO TEXT line's value in
 // parentheses when there is one: "partner 'sapprd01:3300' not reached
-// (Connection refused)". Any other message is the cause as it stands; an
+// (Connection refused)". Any other message is the cause on one line; an
 // empty one gives `key`. Any input is safe.
 std::string NwFailureCause(std::string_view message, std::string_view key);
 

@@ -26,14 +26,16 @@ TEST(NwFailureCause, ANetworkBlockGivesItsErrorAndErrnoText) {
             "hostname 'nohost' unknown");
 }
 
-TEST(NwFailureCause, AnyOtherMessageStandsAndAnEmptyOneGivesTheKey) {
+TEST(NwFailureCause, AnyOtherMessageIsOneLineAndAnEmptyOneGivesTheKey) {
   EXPECT_EQ(NwFailureCause("Name or password is incorrect (repeat logon)", "RFC_LOGON_FAILURE"),
             "Name or password is incorrect (repeat logon)");
   EXPECT_EQ(NwFailureCause("ERROR in one line", "K"), "ERROR in one line");
   EXPECT_EQ(NwFailureCause(" \n ", "RFC_COMMUNICATION_FAILURE"), "RFC_COMMUNICATION_FAILURE");
-  // A block whose ERROR line is empty, or ERRORS that is another key.
-  EXPECT_EQ(NwFailureCause("ERROR\nRC  -2", "K"), "ERROR\nRC  -2");
-  EXPECT_EQ(NwFailureCause("ERRORS  3\nRC  -2", "K"), "ERRORS  3\nRC  -2");
+  // A block whose ERROR line is empty, or ERRORS that is another key: the
+  // whole message, never over several lines.
+  EXPECT_EQ(NwFailureCause("ERROR\nRC  -2", "K"), "ERROR RC -2");
+  EXPECT_EQ(NwFailureCause("ERRORS  3\nRC  -2", "K"), "ERRORS 3 RC -2");
+  EXPECT_EQ(NwFailureCause("\nERROR  \nRC  -2\n", "K"), "ERROR RC -2");
 }
 
 TEST(NwLogonRefusal, CodeGroupOrAKnownTextRefuse) {
