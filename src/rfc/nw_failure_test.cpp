@@ -66,7 +66,7 @@ TEST(NwCallFailure, KeepsTheClassicNumbersAndNamesModuleKeyAndMessage) {
   for (const Case& c : cases) {
     Status status = NwCallFailure("ADA_ST04", {c.code, 1, "NOT_FOUND", "no such\nthing"}, c.lookup);
     EXPECT_EQ(status.message(), c.message) << c.code;
-    EXPECT_EQ(status.cause(), "ADA_ST04, NOT_FOUND: no such\nthing");
+    EXPECT_EQ(status.cause(), "ADA_ST04, NOT_FOUND: no such thing");
   }
   EXPECT_EQ(NwCallFailure("GET_CPU_ALL", {nw::kCommunicationFailure, 4, "", kNotReached}, false)
                 .cause(),
