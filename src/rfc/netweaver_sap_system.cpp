@@ -18,7 +18,6 @@ namespace {
 constexpr unsigned kLastCollectionWidth = 25;
 constexpr unsigned kDatabaseSystemWidth = 10;
 constexpr unsigned kHostWidth = 8;
-constexpr unsigned kMonitorFieldWidth = 26;
 constexpr const char* kMonitorTableFields[] = {"LOGPAGES", "LOGWAITS", "ROLLBACKS", "QUEUEOVER"};
 
 struct NwLoaded {
@@ -279,8 +278,8 @@ Status NwSapSystem::ReadMonitorLine(std::string* line) {
   std::string built(kMonitorLineLength, ' ');
   for (const char* name : kMonitorTableFields) {
     std::string value;
-    call.GetChars(row, name, kMonitorFieldWidth, &value);
-    FieldPlace place = *MonitorFieldPlace(name);
+    const FieldPlace place = *MonitorFieldPlace(name);
+    call.GetChars(row, name, static_cast<unsigned>(place.length), &value);
     built.replace(place.offset, place.length, value, 0, place.length);
   }
   if (call.status().ok()) *line = built;
