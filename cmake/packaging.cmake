@@ -1,8 +1,8 @@
-# The release package: the sensor, the password tool, the README and the
+# The release package: the sensor, the password tool, the setup check, the README and the
 # profile template (which no scan writes history into), side by side as they
 # go into PRTG's sensor folder. The simulated RFC library is for tests only
 # and never ships.
-foreach(target quillmeter quillmeter-password)
+foreach(target quillmeter quillmeter-password quillmeter-check)
   if(TARGET ${target})
     install(TARGETS ${target} RUNTIME DESTINATION .)
   endif()

@@ -16,7 +16,7 @@ if(quillmeter_wine_skip_properties)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${quillmeter_wine_check})
 endif()
 
-set(quillmeter_shipped quillmeter quillmeter-password simrfc simnwrfc)
+set(quillmeter_shipped quillmeter quillmeter-password quillmeter-check simrfc simnwrfc)
 foreach(target IN LISTS quillmeter_shipped)
   if(TARGET ${target})
     add_test(NAME WindowsImports.${target}

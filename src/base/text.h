@@ -27,6 +27,9 @@ std::string OneLine(std::string_view text, size_t limit = std::string::npos);
 // `text` without the blanks that pad it on the right, as the library's
 // fixed-width fields come; WithoutBlanks also drops those on the left.
 std::string WithoutTrailingBlanks(std::string_view text);
+
+// `parts` with `separator` between each two.
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator);
 std::string WithoutBlanks(std::string_view text);
 
 // Each byte of `bytes` as two lower-case hex digits.

@@ -29,12 +29,7 @@ void FailurePrinter::Report(const LibraryFailure& failure) {
     return;
   }
   // PRTG reads nothing but a document: the report becomes its error.
-  const std::string text =
-      "RFC error - operation/code: " + WithoutTrailingBlanks(failure.operation) +
-      " - key: " + WithoutTrailingBlanks(failure.key) +
-      " - status: " + WithoutTrailingBlanks(failure.status) +
-      " - message: " + WithoutTrailingBlanks(failure.message) +
-      " - internal status: " + WithoutTrailingBlanks(failure.internal_status);
+  const std::string text = LibraryFailureLine(failure);
   if (run_.document_open)
     run_.writer->FailDocument(text);
   else

@@ -215,6 +215,13 @@ std::string Summary(const std::string& item, const Tally& tally,
 
 }  // namespace
 
+Status UnknownItem(const std::string& item) {
+  std::string names;
+  for (const Figure& known : kFigures)
+    names += (names.empty() ? "" : ", ") + std::string(known.channel);
+  return Status::Error("Error 1046: Item " + item + " is none of " + names + " !");
+}
+
 int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   Platform& platform = run.context.platform;
   ListingRequest request{file.path, file.name, run.options.first_word,
@@ -234,13 +241,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   // A figure the sensor does not know would log on to every system for
   // nothing and answer a green sensor without data.
   const std::optional<size_t> figure = FigureOfItem(listing.item_id);
-  if (!figure) {
-    std::string names;
-    for (const Figure& known : kFigures)
-      names += (names.empty() ? "" : ", ") + std::string(known.channel);
-    return run.Fail(
-        Status::Error("Error 1046: Item " + listing.item_id + " is none of " + names + " !"));
-  }
+  if (!figure) return run.Fail(UnknownItem(listing.item_id));
   // Every profile is read here, in list order, before any library is
   // loaded. A logon known to be incomplete or wrong is never sent: SAP would
   // count it against the RFC user and may lock it.

@@ -68,9 +68,10 @@ OutputMode SelectedOutputMode(Platform& platform) {
 }
 
 Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,
-                   OutputMode mode, const SensorOptions& options, ProfileFile* file) {
+                   OutputMode mode, const SensorOptions& options, ProfileFile* file,
+                   SensorDirectorySearch* search) {
   if (mode == OutputMode::kExeXml && !options.open_in_place)
-    return FindSensorDirectory(platform, roots, naming.name, file);
+    return FindSensorDirectory(platform, roots, naming.name, file, search);
 
   file->dir = naming.dir;
   file->name = naming.name;

@@ -38,9 +38,11 @@ OutputMode SelectedOutputMode(Platform& platform);
 // directory (or, with "@", where the name says), in a product mode where the
 // name says. Fails with "Error 1002", naming the profile in EXEXML mode and
 // the whole path in a product mode, its cause the full path tried and the
-// system's reason, or as FindSensorDirectory does.
+// system's reason, or as FindSensorDirectory does. *search, when given,
+// receives the directory search's course, when there was one.
 Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,
-                   OutputMode mode, const SensorOptions& options, ProfileFile* file);
+                   OutputMode mode, const SensorOptions& options, ProfileFile* file,
+                   SensorDirectorySearch* search = nullptr);
 
 }  // namespace quillmeter
 

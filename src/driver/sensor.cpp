@@ -65,12 +65,7 @@ std::string SensorRun::TimeOfDay() const {
 }
 
 LogonGuard SensorRun::GuardOf(const ConnectionProfile& profile, const Status& refusal) const {
-  ClockTime now = context.platform.Now();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", now.year % 10000, now.month % 100,
-                now.day % 100, now.hour % 100, now.minute % 100, now.second % 100);
-  return LogonGuard{text, NewLogonFingerprint(context.platform, profile),
-                    OneLine(refusal.cause(), kMaxGuardReason)};
+  return NewLogonGuard(context.platform, profile, refusal);
 }
 
 void SensorRun::PrintProcessedLine() {

@@ -57,10 +57,13 @@ std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
 }
 
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
-                           ProfileFile* file) {
+                           ProfileFile* file, SensorDirectorySearch* search) {
+  SensorDirectorySearch unused;
+  if (search == nullptr) search = &unused;
+  *search = SensorDirectorySearch();
   // Opens dir + name; on success the profile is read. The directories
   // probed are the cause of a missing profile.
-  std::vector<std::string> searched;
+  std::vector<std::string>& searched = search->searched;
   auto probe = [&](const std::string& dir) {
     searched.push_back(platform.FullPath(dir));
     return platform.ReadFile(dir + name, &file->contents).ok();
@@ -86,14 +89,17 @@ Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const s
           Join(platform, {"Custom Sensors", "ExeXml"})}) {
       if (probe(dir + sub)) dir += sub;
     }
+    search->rule = "the path file " + platform.FullPath(roots.path_file);
     if (!probe(dir)) return missing();
     found = true;
   } else {
+    search->rule = "the current folder";
     found = probe(dir);
   }
   if (!found) {
     for (const std::string& candidate : DefaultSensorDirectories(platform, roots.drive_root)) {
       if (probe(candidate)) {
+        search->rule = "the default folder";
         dir = candidate;
         found = true;
         break;

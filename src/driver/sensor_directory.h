@@ -29,14 +29,23 @@ struct SearchRoots {
 std::vector<std::string> DefaultSensorDirectories(const Platform& platform,
                                                   const std::string& drive_root);
 
+// How the search went, for an administrator checking a setup.
+struct SensorDirectorySearch {
+  // Which rule found the directory: "the path file <file>", "the current
+  // folder", or "the default folder".
+  std::string rule;
+  std::vector<std::string> searched;  // every directory probed, full
+};
+
 // Finds profile `name` in the directory the path file names, else in the
 // current directory, else in the default directories, and reads it into
 // *file. The directory must be an ExeXml directory (the current one judged
 // by its full name). Fails with "Error 1002: Profile <name> is missing...",
 // its cause the directories searched (whole ones, as many as PRTG shows),
 // or "Sorry, invalid Path-Usage...", its cause why and the directory found.
+// *search, when given, receives how the search went.
 Status FindSensorDirectory(Platform& platform, const SearchRoots& roots, const std::string& name,
-                           ProfileFile* file);
+                           ProfileFile* file, SensorDirectorySearch* search = nullptr);
 
 }  // namespace quillmeter
 

@@ -13,6 +13,7 @@
 #include "driver/sensor_directory.h"
 #include "driver/sensor_options.h"
 #include "output/result_writer.h"
+#include "profiles/figures.h"
 #include "profiles/logon_guard.h"
 #include "rfc/call_log.h"
 
@@ -89,8 +90,16 @@ struct SensorRun {
   CallLog CallLogOf(const std::string& name) const;
 };
 
+// The single-system document's summary: "(PRD) Logging: LogWrites=1.234,
+// WaitBusy=0, ...", the growth of each figure.
+std::string SingleSystemSummary(const std::string& destination, const Counters& growth);
+
 // The single-system run on `profile`.
 int RunSingleSystem(SensorRun& run, const ProfileFile& profile);
+
+// "Error 1046: Item <item> is none of LogWrites, ...": a listing's item
+// that names no figure.
+Status UnknownItem(const std::string& item);
 
 // The multi-system run over the item profile or global listing `listing`.
 int RunMultiSystem(SensorRun& run, const ProfileFile& listing);

@@ -18,8 +18,9 @@ void PrintStateLines(SensorRun& run, const std::string& name, const ConnectionPr
             " State=Executing\n");
 }
 
-// "(PRD) Logging: LogWrites=1.234, WaitBusy=0, ...".
-std::string Summary(const std::string& destination, const Counters& growth) {
+}  // namespace
+
+std::string SingleSystemSummary(const std::string& destination, const Counters& growth) {
   std::string summary = "(" + destination + ") Logging: ";
   for (size_t i = 0; i < kFigures.size(); ++i) {
     if (i > 0) summary += ", ";
@@ -27,8 +28,6 @@ std::string Summary(const std::string& destination, const Counters& growth) {
   }
   return summary;
 }
-
-}  // namespace
 
 int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
   Platform& platform = run.context.platform;
@@ -90,7 +89,7 @@ int RunSingleSystem(SensorRun& run, const ProfileFile& file) {
 
   ResultWriter& writer = *run.writer;
   writer.OpenDocument();
-  writer.Summary(Summary(profile.destination, scan.growth));
+  writer.Summary(SingleSystemSummary(profile.destination, scan.growth));
   for (size_t i = 0; i < kFigures.size(); ++i)
     writer.Channel(kFigures[i].channel, std::to_string(scan.growth[i]), "");
   writer.CloseDocument();

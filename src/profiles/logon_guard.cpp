@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "base/status.h"
@@ -91,6 +92,16 @@ std::string NewLogonFingerprint(Platform& platform, const ConnectionProfile& pro
     salt.assign(reinterpret_cast<const char*>(digest.data()), kFingerprintSaltSize);
   }
   return SaltedLogonFingerprint(profile, salt);
+}
+
+LogonGuard NewLogonGuard(Platform& platform, const ConnectionProfile& profile,
+                         const Status& refusal) {
+  ClockTime now = platform.Now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", now.year % 10000, now.month % 100,
+                now.day % 100, now.hour % 100, now.minute % 100, now.second % 100);
+  return LogonGuard{text, NewLogonFingerprint(platform, profile),
+                    OneLine(refusal.cause(), kMaxGuardReason)};
 }
 
 std::string LogonFingerprint(const ConnectionProfile& profile) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "platform/platform.h"
 #include "rfc/connection_profile.h"
 
@@ -58,6 +59,11 @@ std::string SaltedLogonFingerprint(const ConnectionProfile& profile, std::string
 // password, SaltedLogonFingerprint with a fresh salt from the system for a
 // password from PRTG.
 std::string NewLogonFingerprint(Platform& platform, const ConnectionProfile& profile);
+
+// The guard that remembers the logon `refusal` of `profile` from now on,
+// stamped with the local time.
+LogonGuard NewLogonGuard(Platform& platform, const ConnectionProfile& profile,
+                         const Status& refusal);
 
 // The guard of the profile text `contents`: its first "# Alb " line, read
 // as far as it goes (a damaged one holds for no logon data), or nullopt.

@@ -44,4 +44,11 @@ Status CommitProfileUpdate(Platform& platform, const std::string& path,
   return platform.AtomicReplace(path, updated);
 }
 
+Status ProbeProfileReplace(Platform& platform, const std::string& path) {
+  const std::string probe = path + ".check";
+  Status written = platform.AtomicReplace(probe, "");
+  (void)platform.RemoveFile(probe);
+  return written;
+}
+
 }  // namespace quillmeter

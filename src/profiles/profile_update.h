@@ -35,6 +35,11 @@ std::string ApplyProfileUpdate(std::string_view contents, const ProfileUpdate& u
 Status CommitProfileUpdate(Platform& platform, const std::string& path,
                            const ProfileUpdate& update);
 
+// Whether the profile at `path` could be replaced: a temporary file is
+// written beside it in the same way and removed at once. Fails with the
+// system's reason.
+Status ProbeProfileReplace(Platform& platform, const std::string& path);
+
 }  // namespace quillmeter
 
 #endif  // QUILLMETER_PROFILES_PROFILE_UPDATE_H_

@@ -1,6 +1,8 @@
 #include "profiles/system_profile.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -247,6 +249,24 @@ std::string CredentialsMissingMessage(const std::string& name, const std::string
   return "Error 1047: Credentials of " + name + " come from PRTG, but " + variable +
          " is not set - in the sensor's settings set Environment to \"Set placeholders as "
          "environment values\" and enter the device's credentials !";
+}
+
+std::vector<std::string> UnknownKeys(std::string_view contents) {
+  std::vector<std::string> unknown;
+  for (const std::string& line : SplitLines(contents)) {
+    if (line.size() < kKeyWidth || line[kKeyWidth - 1] != ':') continue;
+    const std::string key = line.substr(0, kKeyWidth);
+    size_t letters = 0, dots = 0;
+    while (letters < kKeyWidth - 1 && std::isalpha(static_cast<unsigned char>(key[letters])))
+      ++letters;
+    while (letters + dots < kKeyWidth - 1 && key[letters + dots] == '.') ++dots;
+    if (letters < 2 || letters + dots != kKeyWidth - 1) continue;
+    bool known = key == kCredentialsKey || key == "RfcLibrary.:";
+    for (const FieldRule& rule : kFieldRules) known = known || key == rule.key;
+    if (!known && std::find(unknown.begin(), unknown.end(), key) == unknown.end())
+      unknown.push_back(key);
+  }
+  return unknown;
 }
 
 SystemProfileRead ReadProfileForSystem(Platform& platform, const std::string& path,

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 #include "platform/platform.h"
@@ -30,6 +31,11 @@ Status ReadSystemProfile(std::string_view contents, const std::string& name,
 // "Error 1047: Credentials of <name> come from PRTG, but <variable> is not
 // set - ...": what the administrator sets in PRTG, said in PRTG's words.
 std::string CredentialsMissingMessage(const std::string& name, const std::string& variable);
+
+// The keys of `contents` that have a key's shape (letters, then dots, then
+// ":" in column 12) but are none the sensor knows: likely mistyped, as the
+// sensor passes over them in silence. Each once, in the order met.
+std::vector<std::string> UnknownKeys(std::string_view contents);
 
 enum class SystemProfileRead { kMissing, kInvalid, kNoCredentials, kValid };
 

@@ -60,6 +60,8 @@ class ClassicSapLibrary : public SapLibrary {
     return std::make_unique<ClassicSapSystem>(*rfc_, failure_, platform_, log);
   }
 
+  LibraryIdentity Identity() const override { return {"classic", rfc_->full_path, ""}; }
+
   void DiscardTrace() override { (void)platform_.RemoveFile(kTraceFile); }
 
  private:

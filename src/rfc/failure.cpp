@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/text.h"
+
 namespace quillmeter {
 namespace {
 
@@ -35,6 +37,14 @@ struct ReportingScope {
 };
 
 }  // namespace
+
+std::string LibraryFailureLine(const LibraryFailure& failure) {
+  return "RFC error - operation/code: " + WithoutTrailingBlanks(failure.operation) +
+         " - key: " + WithoutTrailingBlanks(failure.key) +
+         " - status: " + WithoutTrailingBlanks(failure.status) +
+         " - message: " + WithoutTrailingBlanks(failure.message) +
+         " - internal status: " + WithoutTrailingBlanks(failure.internal_status);
+}
 
 FailureReporter::FailureReporter(RfcLibrary& rfc, FailureSink& sink, Platform& platform)
     : rfc_(rfc), sink_(sink), platform_(platform) {}

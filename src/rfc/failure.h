@@ -25,6 +25,11 @@ struct LibraryFailure {
   std::string internal_status;
 };
 
+// The failure as one line: "RFC error - operation/code: ... - key: ... -
+// status: ... - message: ... - internal status: ...", each field without
+// its trailing blanks.
+std::string LibraryFailureLine(const LibraryFailure& failure);
+
 // Where a library failure is reported.
 class FailureSink {
  public:

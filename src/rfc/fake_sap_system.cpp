@@ -57,6 +57,7 @@ class LentLibrary : public SapLibrary {
   std::unique_ptr<SapSystem> NewSystem(const CallLog& log) override {
     return library_.NewSystem(log);
   }
+  LibraryIdentity Identity() const override { return library_.Identity(); }
   void DiscardTrace() override { library_.DiscardTrace(); }
 
  private:

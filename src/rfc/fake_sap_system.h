@@ -49,6 +49,7 @@ struct FakeSystemSetup {
 class FakeSapLibrary : public SapLibrary {
  public:
   std::unique_ptr<SapSystem> NewSystem(const CallLog& log) override;
+  LibraryIdentity Identity() const override { return identity; }
   void DiscardTrace() override { calls.push_back("DiscardTrace"); }
 
   // A library that forwards to this one, for a run that owns its library
@@ -65,6 +66,7 @@ class FakeSapLibrary : public SapLibrary {
   std::vector<std::string> calls;
   // The requests of every open, in order.
   std::vector<OpenRequest> opens;
+  LibraryIdentity identity{"classic", "/fake/librfc32.so", ""};
 };
 
 // A TST04ADA line holding the four reported counters, each right-aligned in

@@ -296,6 +296,10 @@ class NwSapLibrary : public SapLibrary {
   }
 
   // The library writes no trace file the sensor reads.
+  LibraryIdentity Identity() const override {
+    return {"NetWeaver", loaded_->library.full_path, loaded_->version};
+  }
+
   void DiscardTrace() override {}
 
  private:

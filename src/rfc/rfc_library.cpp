@@ -40,6 +40,7 @@ Status LoadRfcLibrary(Platform& platform, std::unique_ptr<RfcLibrary>* loaded) {
   if (Status load = LoadVendorLibrary(platform, RfcLibraryFileName(), false, &library); !load.ok())
     return load;
   rfc->module = std::move(library.module);
+  rfc->full_path = library.full_path;
 
   std::string reason;
   if (const char* missing = ResolveOperations(*rfc, &reason))

@@ -39,6 +39,7 @@ struct OpenRecords {
 
 struct RfcLibrary {
   std::unique_ptr<DynamicLibrary> module;
+  std::string full_path;  // the file loaded, as the system names it
 
   RfcEnvironmentFn RfcEnvironment = nullptr;
   RfcOpenFn RfcOpen = nullptr;

@@ -69,10 +69,19 @@ class SapSystem {
   virtual void Close() = 0;
 };
 
+// Which library was loaded, for an administrator checking a setup.
+struct LibraryIdentity {
+  std::string kind;     // "classic" or "NetWeaver"
+  std::string path;     // the file loaded, as the system names it
+  std::string version;  // as the library reports it, "" when it reports none
+};
+
 // A loaded library that sessions are made from.
 class SapLibrary {
  public:
   virtual ~SapLibrary() = default;
+
+  virtual LibraryIdentity Identity() const = 0;
 
   // A session for the next system, whose library calls go to `log`. The
   // session must end before the library does.

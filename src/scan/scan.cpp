@@ -45,12 +45,12 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     result.status = std::move(opened);
     return result;
   }
-  std::string collection;
+  std::string& collection = result.collection_text;
   begin(ScanStep::kCollectionTime);
   if (Status read = system.ReadCollectionTime(&collection); !read.ok())
     return fail(ScanStep::kCollectionTime, std::move(read));
   const SampleStamp stamp = StampOfCollection(collection);
-  SystemInfo info;
+  SystemInfo& info = result.system_info;
   begin(ScanStep::kSystemInfo);
   if (Status read = system.ReadSystemInfo(&info); !read.ok())
     return fail(ScanStep::kSystemInfo, std::move(read));
@@ -64,8 +64,8 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     return fail(ScanStep::kMonitor, std::move(read));
   system.Close();
 
-  const Counters current = CountersOfMonitorLine(line);
-  const PreviousSample previous =
+  const Counters& current = result.current = CountersOfMonitorLine(line);
+  const PreviousSample& previous = result.previous =
       FindPreviousSample(SplitLines(request.profile_text), request.history, stamp.date);
   result.growth = Growth(previous, current);
   result.history = NextHistory(request.history, previous, stamp, current);

@@ -43,6 +43,12 @@ struct ScanResult {
   // The profile's new history, to commit; nullopt when it holds the sample
   // already or the scan failed.
   std::optional<HistoryUpdate> history;
+  // What the system answered, as far as the scan came, and the sample the
+  // growth was measured against: what the setup check shows.
+  std::string collection_text;
+  SystemInfo system_info;
+  Counters current{};
+  PreviousSample previous;
 };
 
 // Scans the system `request` names through `system`, and closes the
