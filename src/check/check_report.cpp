@@ -29,14 +29,14 @@ void CheckReport::Warn(std::string_view step, std::string_view found) {
 }
 
 void CheckReport::Fail(std::string_view step, std::string_view why, std::string_view fix) {
-  Print("[FAIL]", step, std::string(why) + " - to fix: " + std::string(fix));
+  Print("[FAIL]", step, std::string(why) + kFixMark + std::string(fix));
 }
 
 void CheckReport::Relay(std::string_view prefix, std::string_view line) {
   std::lock_guard<std::mutex> hold(lock_);
   if (finished_) return;
   if (StartsWith(line, "[FAIL]")) ++problems_;
-  out_ << CheckLineText(prefix) << CheckLineText(line) << '\n';
+  out_ << CheckLineText(std::string(prefix) + std::string(line)) << '\n';
   out_.flush();
 }
 

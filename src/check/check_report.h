@@ -14,6 +14,9 @@
 
 namespace quillmeter {
 
+// What stands between why a step failed and what to do.
+inline constexpr char kFixMark[] = " - to fix: ";
+
 // Lines may come from two threads (the check and its deadline): each is
 // printed whole and at once, and none after Finish.
 class CheckReport {
@@ -22,7 +25,7 @@ class CheckReport {
 
   void Ok(std::string_view step, std::string_view found);
   void Warn(std::string_view step, std::string_view found);
-  // A problem: why the step failed, then " - to fix: " and `fix`.
+  // A problem: why the step failed, then kFixMark and `fix`.
   void Fail(std::string_view step, std::string_view why, std::string_view fix);
 
   // A line as another check printed it, after `prefix`; a "[FAIL]" line

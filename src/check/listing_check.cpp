@@ -19,6 +19,8 @@ namespace {
 constexpr char kListingStep[] = "listing";
 constexpr char kAnswerLine[] = "The sensor would answer: ";
 constexpr char kResultLine[] = "Result: ";
+// What the run answers of a system whose profile is missing.
+constexpr char kMissing[] = "missing";
 
 // "A.P00#B.P00#" as its names, each up to its "#".
 std::vector<std::string> SystemNames(const std::string& list) {
@@ -159,8 +161,8 @@ void CheckListing(SensorContext& context, const ListingCheck& check, CheckReport
   progress.Track(file.name, "multi-system run");
   SystemChecks checks(platform, jobs, options.jobs,
                       start + std::chrono::seconds(options.timeout_seconds));
-  unsigned processed = 0;
-  std::vector<std::string> summary, failed;
+  unsigned processed = 0, failed = 0;
+  std::vector<std::string> summary, entries;
   for (size_t i = 0; i < names.size(); ++i) {
     std::string answer, first_failure;
     for (const std::string& line : SplitLines(checks.Take(i))) {
@@ -168,20 +170,25 @@ void CheckListing(SensorContext& context, const ListingCheck& check, CheckReport
         answer = line.substr(std::string_view(kAnswerLine).size());
       } else if (!StartsWith(line, kResultLine)) {
         report.Relay(names[i] + ": ", line);
-        if (first_failure.empty() && StartsWith(line, "[FAIL] ")) first_failure = line.substr(7);
+        if (first_failure.empty() && StartsWith(line, "[FAIL] "))
+          first_failure = line.substr(7, line.find(kFixMark) - 7);
       }
     }
     summary.push_back(names[i] + ": " + (first_failure.empty() ? "ok" : first_failure));
+    // As the run counts them: a missing profile is no failed system.
     if (first_failure.empty())
       ++processed;
+    else if (answer == kMissing)
+      entries.push_back(names[i] + ": " + kMissing);
     else
-      failed.push_back(names[i] + ": " + answer);
+      entries.push_back(names[i] + ": " + answer);
+    if (!first_failure.empty() && answer != kMissing) ++failed;
   }
   for (const std::string& line : summary) report.Plain(line);
   report.Answer("(***) " + listing.item_id + ": NoSystems=" + std::to_string(names.size()) +
                 ", Processed=" + std::to_string(processed) +
-                ", Failed=" + std::to_string(names.size() - processed) +
-                (failed.empty() ? "" : " - " + Joined(failed, ", ")));
+                ", Failed=" + std::to_string(failed) +
+                (entries.empty() ? "" : " - " + Joined(entries, ", ")));
 }
 
 int RunSystemCheckJob(SensorContext& context, std::istream& in) {
@@ -221,7 +228,7 @@ int RunSystemCheckJob(SensorContext& context, std::istream& in) {
                                                                  : opened.cause()),
                                      "put the system's profile beside the listing, named as the "
                                      "listing names it");
-                         report.Answer("missing");
+                         report.Answer(kMissing);
                          return;
                        }
                        CheckSystem(context, check, report, progress);
