@@ -61,11 +61,11 @@ int CheckWithin(Platform& platform, CheckReport& report, unsigned seconds,
       start + std::chrono::seconds(seconds),
       [&](const std::string& what, const std::string& step) {
         late = true;
-        const std::string within = " within " + std::to_string(timeout) + " s";
-        report.Fail(CheckStepName(step), "no answer from " + what + within,
+        report.Fail(CheckStepName(step),
+                    "no answer from " + what + " within " + std::to_string(timeout) + " s",
                     "find out why " + what + " answers so slowly, or give the sensor more time "
                     "with TIMEOUT= (at most 900 s, and below PRTG's own timeout)");
-        report.Answer("Error 1044: No answer from " + what + within + " (" + step + ") !");
+        report.Answer(NoAnswerMessage(what, timeout, step));
         report.Finish();
       },
       [&](int code) { platform.EndNow(late ? 1 : code); });

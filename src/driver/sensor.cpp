@@ -26,6 +26,11 @@ std::string Rendered(const Status& status) {
   return status.message() + " - " + OneLine(status.cause());
 }
 
+std::string NoAnswerMessage(const std::string& what, unsigned seconds, const std::string& step) {
+  return "Error 1044: No answer from " + what + " within " + std::to_string(seconds) + " s (" +
+         step + ") !";
+}
+
 bool SensorRun::Answer(int code) { return deadline == nullptr || deadline->Claim(code); }
 
 void SensorRun::SetTimeout(unsigned seconds) {
@@ -97,8 +102,7 @@ int RunSensor(const std::vector<std::string>& arguments, SensorContext& context)
       [&run, channel](const std::string& what, const std::string& step) {
         // The run's own writer may be in use on the stuck thread.
         std::unique_ptr<ResultWriter> writer = MakeResultWriter(run.mode, channel);
-        std::string message = "Error 1044: No answer from " + what + " within " +
-                              std::to_string(run.timeout_seconds) + " s (" + step + ") !";
+        std::string message = NoAnswerMessage(what, run.timeout_seconds, step);
         if (run.document_open)
           writer->FailDocument(message);
         else

@@ -24,6 +24,10 @@ std::string Rendered(const Status& status);
 
 struct SensorRun;
 
+// "Error 1044: No answer from <what> within <seconds> s (<step>) !": the
+// late answer of a run whose time is up.
+std::string NoAnswerMessage(const std::string& what, unsigned seconds, const std::string& step);
+
 // Prints a failure the library reports in the run's form: a PRTG error
 // document in the document modes (ending the document a multi-system run
 // has opened), the plain report in the console modes.
