@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include <chrono>
 #include <functional>
 
 #include "base/text.h"
@@ -36,8 +37,8 @@ void CheckOutputMode(Platform& platform, OutputMode mode, CheckReport& report) {
   else if (markers.size() == 1)
     report.Ok("output mode", name + ", selected by " + markers[0]);
   else
-    report.Warn("output mode", name + ", as the last of the marker files " +
-                                   Joined(markers, ", ") + " wins: remove the others");
+    report.Warn("output mode", name + ", as the last of the marker files " + Joined(markers, ", ") +
+                                   " wins: remove the others");
 }
 
 // The sensor folder and the profile in it; false when the check cannot go on.
@@ -48,10 +49,10 @@ bool CheckSensorFolder(SensorContext& context, const ProfileName& naming, Output
   SensorDirectorySearch search;
   const Status opened = OpenProfile(platform, context.roots, naming, mode, options, file, &search);
   if (mode != OutputMode::kExeXml || options.open_in_place) {
-    report.Ok(kStep, std::string("not searched: ") +
-                         (options.open_in_place ? "\"@\"" : std::string(OutputModeName(mode)) +
-                                                                 " mode") +
-                         " opens the profile where its name says");
+    report.Ok(kStep,
+              std::string("not searched: ") +
+                  (options.open_in_place ? "\"@\"" : std::string(OutputModeName(mode)) + " mode") +
+                  " opens the profile where its name says");
     if (!opened.ok())
       report.Fail("profile", Rendered(opened), "check the profile's name and folder");
   } else if (opened.ok()) {
@@ -60,7 +61,8 @@ bool CheckSensorFolder(SensorContext& context, const ProfileName& naming, Output
     // Every folder, whole: the document's cut is PRTG's, not the check's.
     report.Fail(kStep, opened.message() + " - searched: " + Joined(search.searched, "; "),
                 "copy " + naming.name + " into PRTG's folder for EXE/XML sensors, " +
-                    "Custom Sensors" + platform.PathSeparator() + "EXEXML in PRTG's program "
+                    "Custom Sensors" + platform.PathSeparator() +
+                    "EXEXML in PRTG's program "
                     "folder");
   } else {
     report.Fail(kStep, Rendered(opened),
@@ -95,7 +97,7 @@ int RunCheck(const std::vector<std::string>& arguments, SensorContext& context, 
 
   CheckReport report(context.out);
   return CheckWithin(
-      platform, report, options.timeout_seconds,
+      platform, report, options.timeout_seconds, std::chrono::seconds(options.timeout_seconds),
       [&](CheckProgress& progress, const std::function<void(unsigned)>& set_timeout) {
         progress.Track(naming.name, "sensor folder");
         const OutputMode mode = SelectedOutputMode(platform);
@@ -106,8 +108,8 @@ int RunCheck(const std::vector<std::string>& arguments, SensorContext& context, 
           ListingCheck listing{file, options, command_line.second_argument, set_timeout};
           CheckListing(context, listing, report, progress);
         } else {
-          SystemCheck check{file, HistoryKey{}, {options.host, options.system_number},
-                            options.call_log};
+          SystemCheck check{
+              file, HistoryKey{}, {options.host, options.system_number}, options.call_log};
           CheckSystem(context, check, report, progress);
         }
       });

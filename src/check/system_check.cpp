@@ -51,20 +51,22 @@ std::string CheckStepName(const std::string& sensor_step) {
   return sensor_step;
 }
 
-int CheckWithin(Platform& platform, CheckReport& report, unsigned seconds,
-                const std::function<void(CheckProgress& progress,
-                                         const std::function<void(unsigned)>& set_timeout)>& check) {
+int CheckWithin(
+    Platform& platform, CheckReport& report, unsigned seconds, Deadline::Clock::duration within,
+    const std::function<void(CheckProgress& progress,
+                             const std::function<void(unsigned)>& set_timeout)>& check) {
   std::atomic<unsigned> timeout{seconds};
   std::atomic<bool> late{false};
   const Deadline::Clock::time_point start = Deadline::Clock::now();
   Deadline deadline(
-      start + std::chrono::seconds(seconds),
+      start + within,
       [&](const std::string& what, const std::string& step) {
         late = true;
         report.Fail(CheckStepName(step),
                     "no answer from " + what + " within " + std::to_string(timeout) + " s",
-                    "find out why " + what + " answers so slowly, or give the sensor more time "
-                    "with TIMEOUT= (at most 900 s, and below PRTG's own timeout)");
+                    "find out why " + what +
+                        " answers so slowly, or give the sensor more time "
+                        "with TIMEOUT= (at most 900 s, and below PRTG's own timeout)");
         report.Answer(NoAnswerMessage(what, timeout, step));
         report.Finish();
       },
@@ -109,7 +111,8 @@ Status ReadKeysAlone(const ProfileFile& file, const PrtgCredentials& prtg,
   std::string contents;
   for (const std::string& line : SplitLines(file.contents))
     if (!StartsWith(line, "Password...:")) contents += line + "\n";
-  contents += "Password...:" + std::string(13, ' ') + ScramblePassword("check", 0, "xxxxxxxxxxxxxxx");
+  contents +=
+      "Password...:" + std::string(13, ' ') + ScramblePassword("check", 0, "xxxxxxxxxxxxxxx");
   PrtgCredentials stand_in = prtg;
   for (const char* kind : {"prtg-windows", "prtg-linux"}) {
     const std::optional<CredentialVariables> variables = CredentialVariablesOf(kind);
@@ -151,7 +154,8 @@ std::string GuardFix(const ConnectionProfile& profile, const std::string& path) 
   const std::string retry = "quillmeter-password --retry \"" + path + "\"";
   if (!profile.user_variable.empty())
     return "correct the device's credentials in PRTG, which lifts it; or, once SAP accepts the "
-           "user again (SU01), lift it with: " + retry;
+           "user again (SU01), lift it with: " +
+           retry;
   return "write the right password with: quillmeter-password \"" + path +
          "\", which lifts it; or, once SAP accepts the user again (SU01), lift it with: " + retry;
 }
@@ -170,8 +174,8 @@ std::string LibraryFix(Platform& platform) {
 
 std::string LibraryFound(const SapLibrary& library, RfcLibraryChoice choice) {
   const LibraryIdentity id = library.Identity();
-  std::string found = id.kind + " library " + id.path + ", " + std::to_string(sizeof(void*) * 8) +
-                      "-bit";
+  std::string found =
+      id.kind + " library " + id.path + ", " + std::to_string(sizeof(void*) * 8) + "-bit";
   if (!id.version.empty()) found += ", version " + id.version;
   const std::string_view chosen = RfcLibraryChoiceName(choice);
   return found + (chosen.empty() ? " (chosen automatically: classic where it loads)"
@@ -200,8 +204,7 @@ class CheckFailureSink : public FailureSink {
 
 std::string Seconds(std::chrono::steady_clock::duration duration) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f s",
-                std::chrono::duration<double>(duration).count());
+  std::snprintf(text, sizeof text, "%.2f s", std::chrono::duration<double>(duration).count());
   return text;
 }
 
@@ -231,74 +234,86 @@ ScanResult CheckScan(SensorContext& context, const SystemCheck& check,
     began[std::string(step)] = std::chrono::steady_clock::now();
     progress.Step(std::string(step));
   };
+  const std::string grant = " for the RFC user (S_RFC, its function group as SE37 shows it)";
+  const std::string cpu_all(ScanStepName(ScanStep::kCollectionTime));
+  const std::string info(ScanStepName(ScanStep::kSystemInfo));
+  const std::string monitor(ScanStepName(ScanStep::kMonitor));
+  // Each step's line as soon as it succeeded: a later step that hangs
+  // still shows how far the scan came.
+  request.succeeded = [&](ScanStep step, const ScanResult& so_far) {
+    switch (step) {
+      case ScanStep::kOpen:
+        report.Ok(kLogonStep, profile.destination + ", client " + profile.client + ", user " +
+                                  profile.user + ", language " + profile.language + ", in " +
+                                  Seconds(std::chrono::steady_clock::now() -
+                                          began[std::string(ScanStepName(ScanStep::kOpen))]));
+        break;
+      case ScanStep::kCollectionTime:
+        report.Ok(cpu_all, "collection time " + WithoutTrailingBlanks(so_far.collection_text));
+        break;
+      case ScanStep::kSystemInfo:
+        report.Ok(info, "database system " +
+                            WithoutTrailingBlanks(so_far.system_info.database_system) +
+                            " (MaxDB), host " + WithoutTrailingBlanks(so_far.system_info.host));
+        break;
+      case ScanStep::kMonitor: {
+        std::string counters;
+        for (size_t i = 0; i < kFigures.size(); ++i)
+          counters += (i == 0 ? "" : ", ") + std::string(kFigures[i].monitor_field) + " " +
+                      std::to_string(so_far.current[i]);
+        report.Ok(monitor, counters);
+        break;
+      }
+      case ScanStep::kDatabaseCheck:
+      case ScanStep::kDone: break;
+    }
+  };
   CallLog log = check.call_log ? CallLog(platform, file.name + ".log") : CallLog();
   log.Event(0, "program started", platform.ExecutablePath());
   std::unique_ptr<SapSystem> system = library.NewSystem(log);
   progress.Track(profile.destination, std::string(ScanStepName(ScanStep::kOpen)));
   ScanResult scan = ScanSystem(*system, request);
 
-  const std::string grant = " for the RFC user (S_RFC, its function group as SE37 shows it)";
-  if (scan.step == ScanStep::kOpen) {
-    if (!scan.status.IsRefused()) {
+  switch (scan.step) {
+    case ScanStep::kOpen:
+      if (scan.status.IsRefused()) {
+        // As a scan would: the same refused data are never sent again.
+        ProfileUpdate update;
+        update.guard_change = ProfileUpdate::Guard::kSet;
+        update.guard = NewLogonGuard(platform, profile, scan.status);
+        Status saved = CommitProfileUpdate(platform, file.path, update);
+        report.Fail(kLogonStep,
+                    Rendered(scan.status) +
+                        (saved.ok() ? " - the guard is set: no logon is sent again"
+                                    : " - the guard could not be set: " + Rendered(saved)),
+                    GuardFix(profile, file.path));
+        report.Answer(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name),
+                                      RefusedLogonCause(profile)));
+        return scan;
+      }
       report.Fail(kLogonStep, Rendered(scan.status),
                   "check Hostname, Sysnr (or Gwhost, Gwservice) and Destination, and that this "
                   "machine reaches the host; Dev_Rfc.Trc in the working folder tells more");
-      report.Answer(scan.status);
-      return scan;
-    }
-    // As a scan would: the same refused data are never sent again.
-    ProfileUpdate update;
-    update.guard_change = ProfileUpdate::Guard::kSet;
-    update.guard = NewLogonGuard(platform, profile, scan.status);
-    Status saved = CommitProfileUpdate(platform, file.path, update);
-    report.Fail(kLogonStep, Rendered(scan.status) + (saved.ok() ? " - the guard is set: no logon is sent again" : " - the guard could not be set: " + Rendered(saved)),
-                GuardFix(profile, file.path));
-    report.Answer(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name),
-                                  RefusedLogonCause(profile)));
-    return scan;
+      break;
+    case ScanStep::kCollectionTime:
+      report.Fail(cpu_all, Rendered(scan.status), "allow " + cpu_all + grant);
+      break;
+    case ScanStep::kSystemInfo:
+      report.Fail(info, Rendered(scan.status), "allow " + info + grant);
+      break;
+    case ScanStep::kDatabaseCheck:
+      report.Fail(info,
+                  "the database system is " +
+                      WithoutTrailingBlanks(scan.system_info.database_system) + ", not MaxDB",
+                  "the sensor reads MaxDB's database monitor only; this system needs another "
+                  "sensor");
+      break;
+    case ScanStep::kMonitor:
+      report.Fail(monitor, Rendered(scan.status), "allow " + monitor + grant);
+      break;
+    case ScanStep::kDone: return scan;
   }
-  const auto open_time = began[std::string(ScanStepName(ScanStep::kCollectionTime))] -
-                         began[std::string(ScanStepName(ScanStep::kOpen))];
-  report.Ok(kLogonStep, profile.destination + ", client " + profile.client + ", user " +
-                            profile.user + ", language " + profile.language + ", in " +
-                            Seconds(open_time));
-
-  const std::string cpu_all(ScanStepName(ScanStep::kCollectionTime));
-  if (scan.step == ScanStep::kCollectionTime) {
-    report.Fail(cpu_all, Rendered(scan.status), "allow " + cpu_all + grant);
-    report.Answer(scan.status);
-    return scan;
-  }
-  report.Ok(cpu_all, "collection time " + WithoutTrailingBlanks(scan.collection_text));
-
-  const std::string info(ScanStepName(ScanStep::kSystemInfo));
-  if (scan.step == ScanStep::kSystemInfo) {
-    report.Fail(info, Rendered(scan.status), "allow " + info + grant);
-    report.Answer(scan.status);
-    return scan;
-  }
-  const std::string database = WithoutTrailingBlanks(scan.system_info.database_system);
-  if (scan.step == ScanStep::kDatabaseCheck) {
-    report.Fail(info, "the database system is " + database + ", not MaxDB",
-                "the sensor reads MaxDB's database monitor only; this system needs another "
-                "sensor");
-    report.Answer(scan.status);
-    return scan;
-  }
-  report.Ok(info, "database system " + database + " (MaxDB), host " +
-                      WithoutTrailingBlanks(scan.system_info.host));
-
-  const std::string monitor(ScanStepName(ScanStep::kMonitor));
-  if (scan.step == ScanStep::kMonitor) {
-    report.Fail(monitor, Rendered(scan.status), "allow " + monitor + grant);
-    report.Answer(scan.status);
-    return scan;
-  }
-  std::string counters;
-  for (size_t i = 0; i < kFigures.size(); ++i)
-    counters += (i == 0 ? "" : ", ") + std::string(kFigures[i].monitor_field) + " " +
-                std::to_string(scan.current[i]);
-  report.Ok(monitor, counters);
+  report.Answer(scan.status);
   return scan;
 }
 
@@ -322,8 +337,9 @@ void CheckSystem(SensorContext& context, const SystemCheck& check, CheckReport& 
   else
     report.Fail(kProfileStep, Rendered(keys), ProfileFix(keys));
   for (const std::string& key : UnknownKeys(file.contents))
-    report.Warn(kProfileStep, "\"" + key + "\" is no key the sensor knows, and it passes over it: "
-                              "a typo?");
+    report.Warn(kProfileStep, "\"" + key +
+                                  "\" is no key the sensor knows, and it passes over it: "
+                                  "a typo?");
   if (IsPasswordFault(read)) {
     report.Fail(kPasswordStep, Rendered(read), PasswordFix(read, full_path, keys_profile));
   } else if (!keys_profile.user_variable.empty()) {
@@ -331,8 +347,9 @@ void CheckSystem(SensorContext& context, const SystemCheck& check, CheckReport& 
                                  keys_profile.password_variable);
     for (const std::string& line : SplitLines(file.contents))
       if (StartsWith(line, "User.......:") || StartsWith(line, "Password...:")) {
-        report.Warn(kPasswordStep, "the profile's User.......: and Password...: lines are not "
-                                   "used, as Credentials: takes them from PRTG");
+        report.Warn(kPasswordStep,
+                    "the profile's User.......: and Password...: lines are not "
+                    "used, as Credentials: takes them from PRTG");
         break;
       }
   } else if (!keys_profile.stored_password.empty()) {
@@ -390,7 +407,8 @@ void CheckSystem(SensorContext& context, const SystemCheck& check, CheckReport& 
   if (Status probe = ProbeProfileReplace(platform, file.path); !probe.ok()) {
     report.Fail(kHistoryStep, sample + "; the profile cannot be replaced: " + Rendered(probe),
                 "let the account PRTG's probe runs sensors as create, rename and delete files "
-                "in " + platform.FullPath(file.dir));
+                "in " +
+                    platform.FullPath(file.dir));
     if (scanned)
       report.Answer(Status::Error("Error 1016: ReWriting of Profile " + file.name + " failed !",
                                   probe.cause().empty() ? probe.message() : probe.cause()));

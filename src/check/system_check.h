@@ -38,19 +38,20 @@ class CheckProgress {
 // the open and its waits, else the sensor's own.
 std::string CheckStepName(const std::string& sensor_step);
 
-// Runs `check` with a deadline `seconds` from now, and ends the report:
+// Runs `check` with a deadline `within` from now, and ends the report:
 // returns its exit code. When the time is up first, the late answer is a
 // failed line naming the step `check` waits on (as told to the progress it
-// is given), then the report's end, and the process ends with exit code 1.
-// `check` may move the deadline with the function it is given, as a
-// listing's TIMEOUT= does.
+// is given) and the run's `seconds`, then the report's end, and the process
+// ends with exit code 1. `check` may move the deadline with the function it
+// is given, as a listing's TIMEOUT= does.
 int CheckWithin(Platform& platform, CheckReport& report, unsigned seconds,
+                Deadline::Clock::duration within,
                 const std::function<void(CheckProgress& progress,
                                          const std::function<void(unsigned)>& set_timeout)>& check);
 
 struct SystemCheck {
-  ProfileFile file;              // as read
-  HistoryKey history;            // whose samples: the single system's, or a listing sensor's
+  ProfileFile file;               // as read
+  HistoryKey history;             // whose samples: the single system's, or a listing sensor's
   ConnectionOverrides overrides;  // ",HOST=" and ",NO="
   bool call_log = false;          // ",SYSLOG"
 };

@@ -22,6 +22,9 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
   auto begin = [&](ScanStep step) {
     if (request.progress) request.progress(ScanStepName(step));
   };
+  auto done = [&](ScanStep step) {
+    if (request.succeeded) request.succeeded(step, result);
+  };
   auto fail = [&](ScanStep step, Status status) {
     system.Close();
     result.step = step;
@@ -45,10 +48,12 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     result.status = std::move(opened);
     return result;
   }
+  done(ScanStep::kOpen);
   std::string& collection = result.collection_text;
   begin(ScanStep::kCollectionTime);
   if (Status read = system.ReadCollectionTime(&collection); !read.ok())
     return fail(ScanStep::kCollectionTime, std::move(read));
+  done(ScanStep::kCollectionTime);
   const SampleStamp stamp = StampOfCollection(collection);
   SystemInfo& info = result.system_info;
   begin(ScanStep::kSystemInfo);
@@ -58,13 +63,16 @@ ScanResult ScanSystem(SapSystem& system, const ScanRequest& request) {
     return fail(ScanStep::kDatabaseCheck,
                 Status::Error("Error 1018: DataBase mismatch !",
                               "the database is " + WithoutTrailingBlanks(info.database_system)));
+  done(ScanStep::kSystemInfo);
   std::string line;
   begin(ScanStep::kMonitor);
   if (Status read = system.ReadMonitorLine(&line); !read.ok())
     return fail(ScanStep::kMonitor, std::move(read));
   system.Close();
 
-  const Counters& current = result.current = CountersOfMonitorLine(line);
+  result.current = CountersOfMonitorLine(line);
+  done(ScanStep::kMonitor);
+  const Counters& current = result.current;
   const PreviousSample& previous = result.previous =
       FindPreviousSample(SplitLines(request.profile_text), request.history, stamp.date);
   result.growth = Growth(previous, current);

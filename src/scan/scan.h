@@ -23,6 +23,8 @@ enum class ScanStep { kOpen, kCollectionTime, kSystemInfo, kDatabaseCheck, kMoni
 // function module it waits on.
 std::string_view ScanStepName(ScanStep step);
 
+struct ScanResult;
+
 struct ScanRequest {
   OpenRequest open;
   HistoryKey history;        // whose previous sample the growth is measured against
@@ -30,6 +32,9 @@ struct ScanRequest {
   // Told what the scan waits on as it goes: each step's name as it begins,
   // and while the open waits for another scan, that wait.
   std::function<void(std::string_view step)> progress;
+  // Told each step that succeeded as soon as it did, with what the scan has
+  // read so far; none when nobody asks.
+  std::function<void(ScanStep step, const ScanResult& so_far)> succeeded;
 };
 
 struct ScanResult {
