@@ -1,8 +1,10 @@
 // The system profile reader and, through it, the password unscrambler, the
 // logon data from PRTG's variables, the history line and the logon guard
-// with either kind of fingerprint: the input is the whole profile file.
+// with either kind of fingerprint, and the keys a setup check warns of: the
+// input is the whole profile file.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "profiles/logon_guard.h"
@@ -27,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require("single and multi-system reads disagree", profile);
   if (read && single.destination != multi.destination)
     Require("single and multi-system reads found other destinations", profile);
+
+  // A likely typo the check warns of is a key's shape from the text, once.
+  const std::vector<std::string> unknown = UnknownKeys(profile);
+  for (size_t i = 0; i < unknown.size(); ++i) {
+    if (unknown[i].size() != 12 || unknown[i].back() != ':' ||
+        profile.find(unknown[i]) == std::string::npos)
+      Require("an unknown key that is no key's shape of the profile", profile);
+    if (std::find(unknown.begin(), unknown.begin() + i, unknown[i]) != unknown.begin() + i)
+      Require("an unknown key named twice", profile);
+  }
 
   // The profile's own guard line, whatever it holds, is read safely and
   // does not hold a scan for long.

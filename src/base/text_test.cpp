@@ -46,5 +46,11 @@ TEST(TextTest, OneLineFoldsControlsAndBlanksAndCutsWholeCharacters) {
   for (const Case& c : cases) EXPECT_EQ(OneLine(c.in, c.limit), c.out) << c.in;
 }
 
+TEST(TextTest, JoinedPutsTheSeparatorBetweenPartsOnly) {
+  EXPECT_EQ(Joined({}, ", "), "");
+  EXPECT_EQ(Joined({"a"}, ", "), "a");
+  EXPECT_EQ(Joined({"a", "", "c"}, "; "), "a; ; c");
+}
+
 }  // namespace
 }  // namespace quillmeter

@@ -6,7 +6,9 @@
 namespace quillmeter {
 
 std::string CheckLineText(std::string_view text) {
-  std::string line = OneLine(text);
+  // Byte by byte: blanks are kept as they stand, as a relayed line's tag
+  // and a fixed-width value need theirs.
+  std::string line(text);
   for (char& c : line)
     if (c < ' ' || c > '~') c = '?';
   return line;

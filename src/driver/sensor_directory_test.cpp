@@ -243,5 +243,41 @@ TEST_F(SensorDirectoryTreeTest, ProbeOrder) {
   }
 }
 
+TEST_F(SensorDirectoryTest, TheSearchRecordNamesTheRuleAndEveryFolderWhole) {
+  SensorDirectorySearch search;
+  auto find = [&] { return FindSensorDirectory(platform, roots, "PRD.P00", &file, &search); };
+  const std::vector<std::string> defaults = DefaultSensorDirectories(platform, "/root");
+  Put(defaults[1]);
+  ASSERT_TRUE(find().ok());
+  EXPECT_EQ(search.rule, "the default folder");
+  EXPECT_EQ(search.searched, (std::vector<std::string>{"/work/", defaults[0], defaults[1]}));
+
+  platform.current_dir = std::string("/prtg/") + kExeXml;
+  Put("");
+  ASSERT_TRUE(find().ok());
+  EXPECT_EQ(search.rule, "the current folder");
+  EXPECT_EQ(search.searched, std::vector<std::string>{platform.current_dir});
+
+  // A refused folder still tells which rule found it.
+  platform.files["/root/PRTG_Path.Txt"] = "/sensors\n";
+  Put("/sensors/");
+  EXPECT_EQ(find().message(), "Sorry, invalid Path-Usage...");
+  EXPECT_EQ(search.rule, "the path file /root/PRTG_Path.Txt");
+  EXPECT_EQ(search.searched.back(), "/sensors/");
+
+  // Nowhere: PRTG's text leaves folders out, the record keeps them all.
+  platform.files.clear();
+  const std::string deep = "/" + std::string(1500, 'd') + "/";
+  platform.current_dir = deep;
+  roots.drive_root = "/" + std::string(300, 'r');
+  Status missing = find();
+  EXPECT_EQ(missing.message(), "Error 1002: Profile PRD.P00 is missing...");
+  EXPECT_NE(missing.cause().find("..."), std::string::npos);
+  std::vector<std::string> all{deep};
+  for (const std::string& dir : DefaultSensorDirectories(platform, roots.drive_root))
+    all.push_back(dir);
+  EXPECT_EQ(search.searched, all);
+}
+
 }  // namespace
 }  // namespace quillmeter

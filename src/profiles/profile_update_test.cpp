@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/fake_platform.h"
 
 namespace quillmeter {
@@ -81,6 +83,21 @@ TEST_F(CommitProfileUpdateTest, AProfileThatCannotBeReadOrReplacedStaysAsItWas) 
   EXPECT_FALSE(refused.ok());
   EXPECT_EQ(refused.cause(), "Read-only file system");
   EXPECT_EQ(platform.files[path], kProfile);
+}
+
+TEST_F(CommitProfileUpdateTest, TheReplaceProbeLeavesNothingBehindAndSaysWhyItFails) {
+  platform.files[path] = kProfile;
+  ASSERT_TRUE(ProbeProfileReplace(platform, path).ok());
+  ASSERT_EQ(platform.replaces.size(), 1u);
+  EXPECT_NE(platform.replaces[0], path) << "the profile itself is never the probe";
+  EXPECT_EQ(platform.replaces[0].substr(0, path.size()), path) << "beside the profile";
+  EXPECT_EQ(platform.files, (std::map<std::string, std::string>{{path, kProfile}}));
+
+  platform.fail_next_replace = true;
+  Status refused = ProbeProfileReplace(platform, path);
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.cause(), "Read-only file system");
+  EXPECT_EQ(platform.files, (std::map<std::string, std::string>{{path, kProfile}}));
 }
 
 }  // namespace

@@ -381,5 +381,40 @@ TEST_F(SystemProfileTest, CredentialsAreReadFromTheEnvironmentOnce) {
   EXPECT_EQ(profile.password, "LinPass2");
 }
 
+TEST_F(SystemProfileTest, OnlyAKeyShapeNoneKnowsIsAnUnknownKey) {
+  using Keys = std::vector<std::string>;
+  EXPECT_EQ(UnknownKeys(Profile()), Keys{});
+  EXPECT_EQ(UnknownKeys(Profile({}, Line("Credentials:", "prtg-linux") + "\n" +
+                                        Line("RfcLibrary.:", "classic") + "\n")),
+            Keys{});
+  // Likely typos, each once, in the order met, whatever the line end.
+  EXPECT_EQ(UnknownKeys(Profile({{"Destination:", Line("Destinaton.:", "PRD")}},
+                                Line("Hostnam....:", "x") + "\r\n" + Line("Destinaton.:", "P") +
+                                    "\r\n" + "Gwservice..:")),
+            (Keys{"Destinaton.:", "Hostnam....:"}));
+  EXPECT_EQ(UnknownKeys("RFCLibrary.:" + std::string(13, ' ') + "classic"), Keys{"RFCLibrary.:"});
+  // Not a key's shape: comments, history and guard lines, short lines,
+  // digits, blanks, a colon elsewhere, binary bytes.
+  const std::string not_keys[] = {
+      "* Destinatio: a comment",
+      "# Alg Date=20261207 09:00:00 Writes=1",
+      "# Alb Date=20261208 10:15:00 Logon=00ff User is locked",
+      "Client.....",
+      "Cl:",
+      "",
+      "Sysnr2.....:            02",
+      "Sys nr.....:            02",
+      ".Destinatio:",
+      "D..........:            one letter",
+      "Destination.:           PRD",
+      "Destinat.on:            PRD",
+      "\xC4nderung...:            x",
+      std::string("Dest\0nation:", 12),
+      std::string("\xff\xfe\x00\x01garbage\x1b[2J", 15),
+  };
+  for (const std::string& line : not_keys)
+    EXPECT_EQ(UnknownKeys(line + "\n"), Keys{}) << line;
+}
+
 }  // namespace
 }  // namespace quillmeter

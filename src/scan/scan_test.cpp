@@ -84,5 +84,30 @@ TEST_F(ScanTest, EachFailingStepStopsTheScanThereAndClosesWhatIsOpen) {
   }
 }
 
+TEST_F(ScanTest, TheReadingsAreKeptAsFarAsTheScanCame) {
+  request.profile_text +=
+      "# Alg Date=20261207 09:00:00 Writes=100 WaitBusy=5 RollBacks=7 OverFlows=1\n";
+  System().monitor_line = MonitorLine("150", "6", "9", "2");
+  ScanResult result = Scan();
+  ASSERT_EQ(result.step, ScanStep::kDone);
+  EXPECT_EQ(result.collection_text, "Mon Dec  7 10:11:12 2026");
+  EXPECT_EQ(result.system_info.database_system, "ADABAS D  ");
+  EXPECT_EQ(result.system_info.host, "sapprd01");
+  EXPECT_EQ(result.current, (Counters{150, 6, 9, 2}));
+  EXPECT_TRUE(result.previous.found);
+  EXPECT_TRUE(result.previous.same_day);
+  EXPECT_EQ(result.previous.counters, (Counters{100, 5, 7, 1}));
+  EXPECT_EQ(result.previous.line,
+            "# Alg Date=20261207 09:00:00 Writes=100 WaitBusy=5 RollBacks=7 OverFlows=1");
+
+  // A database that is not MaxDB: what was read so far, no counters.
+  System() = FakeSystemSetup().Database("ORACLE    ");
+  result = Scan();
+  ASSERT_EQ(result.step, ScanStep::kDatabaseCheck);
+  EXPECT_EQ(result.collection_text, "Mon Dec  7 10:11:12 2026");
+  EXPECT_EQ(result.system_info.database_system, "ORACLE    ");
+  EXPECT_EQ(result.current, Counters{});
+}
+
 }  // namespace
 }  // namespace quillmeter
