@@ -286,7 +286,7 @@ ScanResult CheckScan(SensorContext& context, const SystemCheck& check,
                     Rendered(scan.status) +
                         (saved.ok() ? " - the guard is set: no logon is sent again"
                                     : " - the guard could not be set: " + Rendered(saved)),
-                    GuardFix(profile, file.path));
+                    GuardFix(profile, platform.FullPath(file.path)));
         report.Answer(Status::Refused(RefusedLogonMessage(profile, update.guard, file.name),
                                       RefusedLogonCause(profile)));
         return scan;
