@@ -72,21 +72,6 @@ TEST(CheckReportTest, FinishEndsWithTheFirstAnswerAndTheResultOnce) {
             "Result: no problems\n");
 }
 
-TEST(CheckReportTest, AStatusAnswerCarriesItsCauseAndProblemsAreCounted) {
-  std::ostringstream out;
-  CheckReport report(out);
-  report.Answer(Status::Error("Error 1016: ReWriting failed !", "disk full"));
-  report.Fail("history", "cannot replace", "free the disk");
-  report.Warn("profile", "a typo?");
-  report.Fail("logon", "refused", "lift the guard");
-  EXPECT_EQ(report.Finish(), 1);
-  EXPECT_NE(out.str().find("The sensor would answer: Error 1016: ReWriting failed ! - disk full\n"
-                           "Result: 2 problem(s)\n"),
-            std::string::npos)
-      << out.str();
-  EXPECT_EQ(report.Finish(), 1);
-}
-
 TEST(CheckReportTest, RelayedLinesKeepTheirFormAndAFailedOneCounts) {
   std::ostringstream out;
   CheckReport report(out);

@@ -84,29 +84,27 @@ TEST_F(ScanTest, EachFailingStepStopsTheScanThereAndClosesWhatIsOpen) {
   }
 }
 
-TEST_F(ScanTest, TheReadingsAreKeptAsFarAsTheScanCame) {
-  request.profile_text +=
-      "# Alg Date=20261207 09:00:00 Writes=100 WaitBusy=5 RollBacks=7 OverFlows=1\n";
+TEST_F(ScanTest, EachStepThatSucceededIsToldWithWhatWasReadSoFar) {
   System().monitor_line = MonitorLine("150", "6", "9", "2");
+  std::vector<std::string> told;
+  request.succeeded = [&](ScanStep step, const ScanResult& so_far) {
+    told.push_back(std::string(ScanStepName(step)) + " " + so_far.collection_text + " " +
+                   so_far.system_info.database_system + " " + std::to_string(so_far.current[0]));
+  };
   ScanResult result = Scan();
   ASSERT_EQ(result.step, ScanStep::kDone);
-  EXPECT_EQ(result.collection_text, "Mon Dec  7 10:11:12 2026");
-  EXPECT_EQ(result.system_info.database_system, "ADABAS D  ");
-  EXPECT_EQ(result.system_info.host, "sapprd01");
-  EXPECT_EQ(result.current, (Counters{150, 6, 9, 2}));
-  EXPECT_TRUE(result.previous.found);
-  EXPECT_TRUE(result.previous.same_day);
-  EXPECT_EQ(result.previous.counters, (Counters{100, 5, 7, 1}));
-  EXPECT_EQ(result.previous.line,
-            "# Alg Date=20261207 09:00:00 Writes=100 WaitBusy=5 RollBacks=7 OverFlows=1");
+  EXPECT_EQ(told, (std::vector<std::string>{
+                      "RfcOpen   0", "GET_CPU_ALL Mon Dec  7 10:11:12 2026  0",
+                      "RFC_SYSTEM_INFO Mon Dec  7 10:11:12 2026 ADABAS D   0",
+                      "ADA_ST04 Mon Dec  7 10:11:12 2026 ADABAS D   150"}));
 
-  // A database that is not MaxDB: what was read so far, no counters.
+  // A database that is not MaxDB: its step is not told as succeeded.
+  told.clear();
   System() = FakeSystemSetup().Database("ORACLE    ");
   result = Scan();
   ASSERT_EQ(result.step, ScanStep::kDatabaseCheck);
-  EXPECT_EQ(result.collection_text, "Mon Dec  7 10:11:12 2026");
   EXPECT_EQ(result.system_info.database_system, "ORACLE    ");
-  EXPECT_EQ(result.current, Counters{});
+  EXPECT_EQ(told.size(), 2u);
 }
 
 }  // namespace
