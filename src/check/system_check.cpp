@@ -90,7 +90,8 @@ constexpr char kLibraryStep[] = "RFC library";
 constexpr char kLogonStep[] = "logon";
 constexpr char kHistoryStep[] = "history";
 constexpr char kKeyRule[] =
-    "keys fill columns 1 to 12 and values start in column 25, as DEMO.Template shows";
+    "a key is the line's first 12 characters and its value starts in column 25, as "
+    "DEMO.Template shows";
 
 // The number of a numbered message ("1004"), "" for none.
 std::string ErrorNumber(const Status& status) {

@@ -159,7 +159,7 @@ TEST_F(CheckE2eTest, ProfileAndPasswordFaultsNameTheKeyAndTheRemedy) {
   // A mistyped key: the key is missing, and the typo is pointed at.
   box.WriteFile("PRD.P00", replaced(whole, "Destination:", "Destinaton.:"));
   r = Check({"PRD", "@"});
-  ExpectFail(r, "profile", "Error 1003", "keys fill columns 1 to 12",
+  ExpectFail(r, "profile", "Error 1003", "a key is the line's first 12 characters",
              "Error 1003: Invalid Parameter(s) at PRD.P00 found...");
   EXPECT_TRUE(Has(StepLine(r.out, "[warn]", "profile"), "\"Destinaton.:\"")) << r.out;
 
