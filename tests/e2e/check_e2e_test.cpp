@@ -152,7 +152,7 @@ TEST_F(CheckE2eTest, ProfileAndPasswordFaultsNameTheKeyAndTheRemedy) {
   box.WriteFile("PRD.P00",
                 replaced(whole, "Client.....:             100", "Client.....:             10"));
   SensorResult r = Check({"PRD", "@"});
-  ExpectFail(r, "profile", "Client.....: shorter than 3 characters", "values start in column 25",
+  ExpectFail(r, "profile", "Client.....: shorter than 3 characters", "its value starts in column 25",
              "Error 1003: Invalid Parameter(s) at PRD.P00 found...");
   EXPECT_EQ(LibraryCalls().find("RfcOpen"), std::string::npos) << LibraryCalls();
 
