@@ -5,12 +5,17 @@
 
 namespace quillmeter {
 
-std::string CheckLineText(std::string_view text) {
-  std::string line = OneLine(text);
+namespace {
+
+std::string Printable(std::string line) {
   for (char& c : line)
     if (c < ' ' || c > '~') c = '?';
   return line;
 }
+
+}  // namespace
+
+std::string CheckLineText(std::string_view text) { return Printable(OneLine(text)); }
 
 void CheckReport::Print(std::string_view tag, std::string_view step, std::string_view text) {
   std::lock_guard<std::mutex> hold(lock_);
@@ -36,7 +41,9 @@ void CheckReport::Relay(std::string_view prefix, std::string_view line) {
   std::lock_guard<std::mutex> hold(lock_);
   if (finished_) return;
   if (StartsWith(line, "[FAIL]")) ++problems_;
-  out_ << CheckLineText(std::string(prefix) + std::string(line)) << '\n';
+  // The line is one already: folding its blanks would take the padding of
+  // "[ok]  " and the relayed lines would no longer line up.
+  out_ << Printable(std::string(prefix) + std::string(line)) << '\n';
   out_.flush();
 }
 
