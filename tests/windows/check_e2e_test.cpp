@@ -61,7 +61,9 @@ TEST_F(WindowsCheckTest, SetupInProgramFilesX86PassesEveryStepAndLeavesTheProfil
                             ", found through the default folder"),
             std::string::npos)
       << output.out;
-  EXPECT_NE(output.out.find(" library " + kProgramFilesX86 + "librfc32.dll, 64-bit"),
+  // The check is built for the bitness of this test.
+  EXPECT_NE(output.out.find(" library " + kProgramFilesX86 + "librfc32.dll, " +
+                            std::to_string(sizeof(void*) * 8) + "-bit"),
             std::string::npos)
       << output.out;
   EXPECT_NE(output.out.find("[ok]   GET_CPU_ALL: collection time Wed Jun 1 09:05:07 2011\n"),
