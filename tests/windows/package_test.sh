@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The release zip, as an administrator installs it: it holds the sensor, the
-# password tool, the README and the profile template and nothing else (no
-# simulated library), and unpacked into PRTG's sensor folder on drive C of
-# the Wine prefix, with the simulated library copied beside it and the
-# template copied to a profile, it scans the demo system; the template keeps
-# no history line.
+# password tool, the setup check, the README and the profile template and
+# nothing else (no simulated library), and unpacked into PRTG's sensor folder
+# on drive C of the Wine prefix, with the simulated library copied beside it
+# and the template copied to a profile, it scans the demo system; the
+# template keeps no history line, and the setup check passes without
+# changing the profile.
 #   package_test.sh SOURCE_DIR BUILD_DIR WINE_RUN CPACK PACKAGE_NAME
 set -euo pipefail
 source=$1
@@ -32,7 +33,7 @@ top=$(basename "$zip" .zip)
 
 listing=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
 expected=$(printf '%s\n' "$top/DEMO.Template" "$top/README.md" "$top/quillmeter-password.exe" \
-  "$top/quillmeter.exe" | sort | tr '\n' ' ')
+  "$top/quillmeter-check.exe" "$top/quillmeter.exe" | sort | tr '\n' ' ')
 [ "$listing" = "$expected" ] || fail "the zip holds [$listing], expected [$expected]"
 
 prefix=$("$wine_run" --prefix)
@@ -95,4 +96,13 @@ status=0
 out=$("$wine_run" 'C:\Program Files\PRTG Network Monitor\Custom Sensors\EXEXML\quillmeter.exe' DEMO \
   2>/dev/null) || status=$?
 [ "$status" -eq 0 ] || fail "the scan with the tool's password ended with exit code $status: $out"
+
+# The setup check of the zip finds everything in place and writes nothing.
+cp "$sensors/DEMO.P00" "$tmp/DEMO.P00.before"
+status=0
+out=$("$wine_run" 'C:\Program Files\PRTG Network Monitor\Custom Sensors\EXEXML\quillmeter-check.exe' \
+  DEMO 2>/dev/null) || status=$?
+[ "$status" -eq 0 ] || fail "the setup check ended with exit code $status: $out"
+grep -q '^Result: no problems$' <<<"$out" || fail "the setup check found problems: $out"
+cmp -s "$tmp/DEMO.P00.before" "$sensors/DEMO.P00" || fail "the setup check changed DEMO.P00"
 echo "the zip scans: $top"
