@@ -4,7 +4,9 @@
 #define QUILLMETER_TESTS_E2E_SENSOR_FIXTURE_H_
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <string>
@@ -54,6 +56,22 @@ class SensorTest : public ::testing::Test {
 
   SensorResult RunSensor(const std::vector<std::string>& args, const RunOptions& options = {}) {
     return box.Run(args, options);
+  }
+
+  // Makes the sandbox folder read-only for a run with *options, which then
+  // runs as nobody when the tests run as root; its files stay readable, and
+  // the simulated library's call log writable. False when the mode does not
+  // bind such a run: the test should skip.
+  bool MakeFolderReadOnly(RunOptions* options) {
+    for (const auto& entry : std::filesystem::directory_iterator(box.dir()))
+      if (entry.is_regular_file())
+        chmod(entry.path().c_str(), entry.path().filename() == "SimRfc.log" ? 0666 : 0644);
+    chmod(box.dir().c_str(), 0555);
+    options->unprivileged = true;
+    RunOptions probe = *options;
+    probe.executable = "/usr/bin/touch";
+    box.Run({"probe"}, probe);
+    return !box.Exists("probe");
   }
 
   // The PRTG error document carrying `message`.
