@@ -152,10 +152,19 @@ TEST_F(ClassicSapSystemTest, AConnectFileIsCopiedAndRefusalsComeBeforeAnyLogon) 
     const char* name;
     void (*change)(OpenRequest&);
     std::string message;
+    std::string cause = "";
   } cases[] = {
       {"blank in the user", [](OpenRequest& r) { r.profile.user = "MON ITOR"; },
        "Error 1042: User in Profile PRD.P00 holds a character not allowed in the RFC connect "
        "string !"},
+      {"blank in PRTG's password",
+       [](OpenRequest& r) {
+         r.profile.password = "Sec ret";
+         r.profile.password_variable = "prtg_windowspassword";
+       },
+       "Error 1042: Password in Profile PRD.P00 holds a character not allowed in the RFC connect "
+       "string !",
+       "it comes from PRTG's prtg_windowspassword"},
       {"key in the client", [](OpenRequest& r) { r.profile.client = "1=2"; },
        "Error 1042: Client in Profile PRD.P00 holds a character not allowed in the RFC connect "
        "string !"},
@@ -168,6 +177,7 @@ TEST_F(ClassicSapSystemTest, AConnectFileIsCopiedAndRefusalsComeBeforeAnyLogon) 
     Write("SimRfc.log", "");
     Status refused = Open();
     EXPECT_EQ(refused.message(), c.message) << c.name;
+    EXPECT_EQ(refused.cause(), c.cause) << c.name;
     EXPECT_EQ(Read("SimRfc.log").find("RfcOpen"), std::string::npos) << c.name;
     request = saved;
   }

@@ -46,22 +46,29 @@ bool BreaksConnectString(std::string_view value, bool allow_equals) {
   return false;
 }
 
-// The error message for the first profile value the connect string cannot
-// carry, or empty when all can.
-std::string ConnectStringRefusal(const OpenRequest& request) {
+// The error for the first profile value the connect string cannot carry,
+// or Ok when all can. A user or password from PRTG's credentials is named
+// by its variable in the cause: the message's "in Profile" alone would send
+// the administrator to a file that does not hold it.
+Status ConnectStringRefusal(const OpenRequest& request) {
   const ConnectionProfile& p = request.profile;
   const char* field = nullptr;
-  if (BreaksConnectString(p.destination, false))
+  std::string variable;
+  if (BreaksConnectString(p.destination, false)) {
     field = "Destination";
-  else if (BreaksConnectString(p.client, false))
+  } else if (BreaksConnectString(p.client, false)) {
     field = "Client";
-  else if (BreaksConnectString(p.user, false))
+  } else if (BreaksConnectString(p.user, false)) {
     field = "User";
-  else if (BreaksConnectString(p.password, true))
+    variable = p.user_variable;
+  } else if (BreaksConnectString(p.password, true)) {
     field = "Password";
-  if (field == nullptr) return std::string();
-  return std::string("Error 1042: ") + field + " in Profile " + request.profile_name +
-         " holds a character not allowed in the RFC connect string !";
+    variable = p.password_variable;
+  }
+  if (field == nullptr) return Status::Ok();
+  return Status::Error(std::string("Error 1042: ") + field + " in Profile " + request.profile_name +
+                           " holds a character not allowed in the RFC connect string !",
+                       variable.empty() ? std::string() : "it comes from PRTG's " + variable);
 }
 
 // Fills the options record and the host or gateway record it points to.
@@ -149,8 +156,7 @@ Status OpenConnection(RfcSession& session, Platform& platform, const OpenRequest
   }
 
   *console_note = "* SapRfc.Ini.......: " + p.destination + "<";
-  std::string refused = ConnectStringRefusal(request);
-  if (!refused.empty()) return Status::Error(refused);
+  if (Status refused = ConnectStringRefusal(request); !refused.ok()) return refused;
   // Sensors started together share the one SapRfc.ini: each holds it from
   // its copy until the library has read it in the open, so that no logon
   // reads another destination's settings. It is replaced whole, never
