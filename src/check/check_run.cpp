@@ -26,10 +26,8 @@ constexpr char kUsage[] =
 void CheckOutputMode(Platform& platform, OutputMode mode, CheckReport& report) {
   const std::string dir = platform.ExecutableDir();
   std::vector<std::string> markers;
-  std::string contents;
-  for (OutputMode product : kProductModes)
-    if (!dir.empty() && platform.ReadFile(dir + ModeMarkerFile(product), &contents).ok())
-      markers.push_back(platform.FullPath(dir + ModeMarkerFile(product)));
+  for (OutputMode marked : MarkedOutputModes(platform))
+    markers.push_back(platform.FullPath(dir + ModeMarkerFile(marked)));
   const std::string name(OutputModeName(mode));
   if (markers.empty())
     report.Ok("output mode", name + ", no marker file beside this program" +

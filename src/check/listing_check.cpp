@@ -23,17 +23,6 @@ constexpr char kResultLine[] = "Result: ";
 // What the run answers of a system whose profile is missing.
 constexpr char kMissing[] = "missing";
 
-// "A.P00#B.P00#" as its names, each up to its "#".
-std::vector<std::string> SystemNames(const std::string& list) {
-  std::vector<std::string> names;
-  for (size_t at = 0; at < list.size();) {
-    size_t end = std::min(list.find('#', at), list.size());
-    names.push_back(list.substr(at, end - at));
-    at = end + 1;
-  }
-  return names;
-}
-
 // A system's job, as RunSystemCheckJob reads it: its profile's path, the
 // listing's history sensor and the options it runs with, a line each; the
 // milliseconds it may take follow when it starts.
@@ -227,7 +216,7 @@ int RunSystemCheckJob(SensorContext& context, std::istream& in) {
         check.overrides = {options.host, options.system_number};
         check.call_log = options.call_log;
         progress.Track(check.file.name, "profile");
-        if (check.file.name.size() > kMaxProfileName || path.find('\0') != std::string::npos) {
+        if (!IsUsableProfileName(check.file.name) || path.find('\0') != std::string::npos) {
           report.Fail("profile", "the name cannot be a profile's",
                       "correct the name in the listing");
           report.Answer("Rfc Failure (the name cannot be a profile's)");

@@ -3,6 +3,7 @@
 #define QUILLMETER_DRIVER_COMMAND_LINE_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/status.h"
@@ -13,6 +14,12 @@ namespace quillmeter {
 
 // Longest profile file name, extension included.
 constexpr size_t kMaxProfileName = 63;
+// False for a name that cannot be a profile's: too long for one, or one
+// whose NUL would make the file system open a shorter name.
+inline bool IsUsableProfileName(std::string_view name) {
+  return name.size() <= kMaxProfileName && name.find('\0') == std::string_view::npos;
+}
+
 // Longest directory given with the profile name.
 constexpr size_t kMaxProfileDir = 255;
 // Longest joined parameter words; an allocation stands in for them.

@@ -109,8 +109,9 @@ class WorkerPool {
     for (;;) {
       work_.wait(hold, [&] { return stopping_ || closed_ || !queue_.empty(); });
       if (stopping_ || queue_.empty()) return;
-      auto next = std::find_if(queue_.begin(), queue_.end(),
-                               [&](size_t index) { return LibraryOf(tasks_[index].job) == library; });
+      auto next = std::find_if(queue_.begin(), queue_.end(), [&](size_t index) {
+        return LibraryOf(tasks_[index].job) == library;
+      });
       if (next == queue_.end()) next = queue_.begin();
       Task& task = tasks_[*next];
       queue_.erase(next);
@@ -145,20 +146,6 @@ struct Tally {
   unsigned processed = 0;
   unsigned failed = 0;
 };
-
-// Takes the next name off the list: the text up to its "#", or the rest.
-std::string NextSystem(std::string* list) {
-  size_t end = list->find('#');
-  std::string name = list->substr(0, end);
-  list->erase(0, end == std::string::npos ? list->size() : end + 1);
-  return name;
-}
-
-// A name that cannot be a profile's: too long for one, or one whose NUL
-// would make the file system open a shorter name.
-bool IsUsableName(const std::string& name) {
-  return name.size() <= kMaxProfileName && name.find('\0') == std::string::npos;
-}
 
 std::string ChannelName(char label_kind, const std::string& name, const ConnectionProfile& p) {
   switch (label_kind) {
@@ -250,9 +237,9 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
   const PrtgCredentials prtg = PrtgCredentials::Read(platform);
   std::vector<System> systems;
   std::vector<std::optional<WorkerJob>> jobs;
-  for (std::string list = listing.system_list; !list.empty();) {
+  for (const std::string& name : SystemNames(listing.system_list)) {
     System& system = systems.emplace_back();
-    system.name = NextSystem(&list);
+    system.name = name;
     system.path = file.dir + system.name;
     WorkerJob job;
     job.request.history = history;
@@ -261,7 +248,7 @@ int RunMultiSystem(SensorRun& run, const ProfileFile& file) {
     jobs.emplace_back();
     system.not_sent = "the name cannot be a profile's";
     job.request.open.profile_folder = file.dir;
-    if (IsUsableName(system.name)) {
+    if (IsUsableProfileName(system.name)) {
       Status fault;
       std::string missing_variable;
       SystemProfileRead read =

@@ -57,14 +57,19 @@ std::string ModeMarkerFile(OutputMode mode) {
   return std::string(kProductName) + "." + std::string(OutputModeName(mode));
 }
 
-OutputMode SelectedOutputMode(Platform& platform) {
-  std::string dir = platform.ExecutableDir();
-  OutputMode mode = OutputMode::kExeXml;
-  if (dir.empty()) return mode;
+std::vector<OutputMode> MarkedOutputModes(Platform& platform) {
+  const std::string dir = platform.ExecutableDir();
+  std::vector<OutputMode> marked;
+  if (dir.empty()) return marked;
   std::string contents;
   for (OutputMode product : kProductModes)
-    if (platform.ReadFile(dir + ModeMarkerFile(product), &contents).ok()) mode = product;
-  return mode;
+    if (platform.ReadFile(dir + ModeMarkerFile(product), &contents).ok()) marked.push_back(product);
+  return marked;
+}
+
+OutputMode SelectedOutputMode(Platform& platform) {
+  const std::vector<OutputMode> marked = MarkedOutputModes(platform);
+  return marked.empty() ? OutputMode::kExeXml : marked.back();
 }
 
 Status OpenProfile(Platform& platform, const SearchRoots& roots, const ProfileName& naming,

@@ -3,6 +3,7 @@
 #define QUILLMETER_DRIVER_PROFILE_NAMING_H_
 
 #include <string>
+#include <vector>
 
 #include "base/status.h"
 #include "driver/sensor_directory.h"
@@ -28,6 +29,10 @@ Status NameProfile(const Platform& platform, const std::string& argument,
 
 // The file beside the executable that selects product mode `mode`.
 std::string ModeMarkerFile(OutputMode mode);
+
+// The product modes whose marker files lie beside the executable, in the
+// order of kProductModes.
+std::vector<OutputMode> MarkedOutputModes(Platform& platform);
 
 // The product mode that marker files beside the executable select, or
 // EXEXML when there is none; when several exist the last of kProductModes

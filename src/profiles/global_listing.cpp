@@ -154,4 +154,14 @@ Status ReadSystemListing(Platform& platform, const ListingRequest& request,
   return Status::Ok();
 }
 
+std::vector<std::string> SystemNames(std::string_view system_list) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < system_list.size();) {
+    const size_t end = std::min(system_list.find('#', at), system_list.size());
+    names.emplace_back(system_list.substr(at, end - at));
+    at = end + 1;
+  }
+  return names;
+}
+
 }  // namespace quillmeter

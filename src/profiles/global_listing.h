@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 #include "platform/platform.h"
@@ -51,6 +52,10 @@ struct SystemListing {
   // The allocation's text, which stands in for the parameter words.
   std::optional<std::string> parameters;
 };
+
+// The profile names of a system list ("PRD.P00#QAS.P00#"), in order: each
+// the text up to its "#", or the rest.
+std::vector<std::string> SystemNames(std::string_view system_list);
 
 // Reads the item profile or the global listing (by request.name). Fails with
 // the listing's numbered message (1024 to 1030, "10x1"); 1025, 1029 and 1030
