@@ -44,15 +44,6 @@ class WindowsDeadlineTest : public WindowsSensorTest {
     Install(kSensorDir);
     InstallLibrary();
   }
-  void System(const std::string& sid, const std::string& more = "") {
-    ProfileFields fields;
-    fields.destination = sid;
-    Write(kSensorDir + sid + ".P00", ProfileText(fields, "", "\r\n"));
-    Write(kWork + sid + ".simrfc",
-          "client 100\nuser MONITOR\npassword Secret12\n"
-          "lastcoll Wed Jun  1 09:05:07 2011\nst04line\nLOGPAGES 1\n" +
-              more);
-  }
   // Runs and times a run.
   SensorOutput Timed(const std::vector<std::string>& args, double* seconds) {
     auto start = std::chrono::steady_clock::now();
@@ -63,7 +54,7 @@ class WindowsDeadlineTest : public WindowsSensorTest {
 };
 
 TEST_F(WindowsDeadlineTest, AScanThatStopsAnsweringIsError1044InTime) {
-  System("PRD", "fail hang ADA_ST04\n");
+  WriteSystem(kSensorDir, "PRD", "fail hang ADA_ST04\n");
   const std::string profile = Read(kSensorDir + "PRD.P00");
   double seconds = 0;
   SensorOutput output = Timed({"PRD", "timeout=2"}, &seconds);
@@ -75,10 +66,10 @@ TEST_F(WindowsDeadlineTest, AScanThatStopsAnsweringIsError1044InTime) {
 }
 
 TEST_F(WindowsDeadlineTest, AHungSystemIsATimeoutAndTheOthersAreReported) {
-  System("PRD");
-  System("HUNG", "fail hang ADA_ST04\n");
-  System("QAS", "fail handler ADA_ST04\n");
-  System("DEV");
+  WriteSystem(kSensorDir, "PRD");
+  WriteSystem(kSensorDir, "HUNG", "fail hang ADA_ST04\n");
+  WriteSystem(kSensorDir, "QAS", "fail handler ADA_ST04\n");
+  WriteSystem(kSensorDir, "DEV");
   Write(kSensorDir + "Tessarin.Prf", "# Gsng: systems     PRD.P00#HUNG.P00#QAS.P00#DEV.P00#\r\n");
   double seconds = 0;
   SensorOutput output = Timed({"x", "Item=LogWrites", "timeout=4"}, &seconds);

@@ -90,6 +90,19 @@ class WindowsSensorTest : public ::testing::Test {
                   fs::copy_options::overwrite_existing);
   }
 
+  // Profile <sid>.P00 in `dir` and its simulated system in the working
+  // directory, answering one monitor line; `more` adds description lines.
+  static void WriteSystem(const std::string& dir, const std::string& sid,
+                          const std::string& more = "") {
+    ProfileFields fields;
+    fields.destination = sid;
+    Write(dir + sid + ".P00", ProfileText(fields, "", "\r\n"));
+    Write(kWork + sid + ".simrfc",
+          "client 100\nuser MONITOR\npassword Secret12\n"
+          "lastcoll Wed Jun  1 09:05:07 2011\nst04line\nLOGPAGES 1\n" +
+              more);
+  }
+
   void TearDown() override { Clean(); }
 
   static void Clean() {

@@ -25,15 +25,9 @@ class WindowsWorkerPoolTest : public WindowsSensorTest {
   // Six systems, the second with `second`; the others take `latency` ms a
   // call, so that the second is done with long before they are.
   void Six(const std::string& second, int latency) {
-    for (const char* sid : {"PRD", "QAS", "DEV", "TST", "INT", "SBX"}) {
-      ProfileFields fields;
-      fields.destination = sid;
-      Write(kSensorDir + sid + ".P00", ProfileText(fields, "", "\r\n"));
-      Write(kWork + sid + ".simrfc",
-            "client 100\nuser MONITOR\npassword Secret12\n"
-            "lastcoll Wed Jun  1 09:05:07 2011\nst04line\nLOGPAGES 1\n" +
-                (std::string(sid) == "QAS" ? second : "latency " + std::to_string(latency) + "\n"));
-    }
+    for (const char* sid : {"PRD", "QAS", "DEV", "TST", "INT", "SBX"})
+      WriteSystem(kSensorDir, sid,
+                  std::string(sid) == "QAS" ? second : "latency " + std::to_string(latency) + "\n");
     Write(kSensorDir + "Tessarin.Prf",
           "# Gsng: systems     PRD.P00#QAS.P00#DEV.P00#TST.P00#INT.P00#SBX.P00#\r\n");
   }
@@ -45,17 +39,16 @@ class WindowsWorkerPoolTest : public WindowsSensorTest {
     return out + "\n<Text>(***) LogWrites: NoSystems=6, Processed=5, Failed=1 - QAS.P00: " + state +
            " (" + cause + ")</Text>\n\n</Prtg>\n\n";
   }
-  static size_t Processes() {
-    return Count(Read(kWork + "SimRfc.log"), "New process\n");
-  }
+  static size_t Processes() { return Count(Read(kWork + "SimRfc.log"), "New process\n"); }
 };
 
 TEST_F(WindowsWorkerPoolTest, AWorkerTheLibraryEndsCostsOnlyItsSystemAndANewOneTakesTheRest) {
   Six("fail handler ADA_ST04\n", 100);
   SensorOutput output = Run({"x", "Item=LogWrites", "JOBS=2"});
-  EXPECT_EQ(output.out, Expected("Rfc Failure", "RFC error - operation/code: RfcCall ADA_ST04 - "
-                                                "key: SYSTEM_FAILURE - message: Connection to "
-                                                "simulated system QAS broken"));
+  EXPECT_EQ(output.out, Expected("Rfc Failure",
+                                 "RFC error - operation/code: RfcCall ADA_ST04 - "
+                                 "key: SYSTEM_FAILURE - message: Connection to "
+                                 "simulated system QAS broken"));
   EXPECT_EQ(output.exit_code, 0);
   EXPECT_EQ(Processes(), 3u) << Read(kWork + "SimRfc.log");
   EXPECT_NE(Read(kSensorDir + "SBX.P00").find("# Alm Tessarin.Prf/LogWrites"), std::string::npos);
