@@ -88,6 +88,12 @@ PasswordFault ParseLine(const std::string& line, ConnectionProfile& profile, Key
   return PasswordFault::kNone;
 }
 
+// "Error 1003" for the profile `name`, its cause the key and what is wrong.
+Status InvalidParameter(const std::string& name, std::string cause) {
+  return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
+                       std::move(cause));
+}
+
 std::string Characters(size_t n) {
   return std::to_string(n) + (n == 1 ? " character" : " characters");
 }
@@ -122,21 +128,20 @@ ProfileCheck CheckProfile(const ConnectionProfile& profile, const KeysRead& keys
   return ProfileCheck::kComplete;
 }
 
+constexpr std::string_view kLibraryKey = "RfcLibrary.:";
+static_assert(kLibraryKey.size() == kKeyWidth);
+
 // The optional choice of RFC library: the last "RfcLibrary.:" line. Only
 // the three names are taken; a typing error never quietly picks a library.
 Status ReadLibraryChoice(std::string_view contents, const std::string& name,
                          ConnectionProfile* profile) {
-  constexpr std::string_view kKey = "RfcLibrary.:";
-  static_assert(kKey.size() == kKeyWidth);
   std::string value;
   for (const std::string& line : SplitLines(contents))
-    if (std::string_view(line).substr(0, kKeyWidth) == kKey)
+    if (std::string_view(line).substr(0, kKeyWidth) == kLibraryKey)
       value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
   if (ParseRfcLibraryChoice(value, &profile->library)) return Status::Ok();
-  return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
-                       "RfcLibrary.: is neither classic nor netweaver");
+  return InvalidParameter(name, "RfcLibrary.: is neither classic nor netweaver");
 }
-
 
 constexpr std::string_view kCredentialsKey = "Credentials:";
 
@@ -157,8 +162,8 @@ bool IsPrintableAscii(std::string_view text) {
 // Takes the user and password from PRTG's variables `v` into *profile, in
 // place of the profile's own lines. *missing names a variable not set.
 Status TakePrtgCredentials(const CredentialVariables& v, const PrtgCredentials& prtg,
-                           const std::string& name, ConnectionProfile* profile,
-                           KeysRead* keys, std::string* missing) {
+                           const std::string& name, ConnectionProfile* profile, KeysRead* keys,
+                           std::string* missing) {
   for (const char* variable : {v.user, v.password}) {
     if (!prtg.Value(variable).empty()) continue;
     if (missing != nullptr) *missing = variable;
@@ -167,8 +172,8 @@ Status TakePrtgCredentials(const CredentialVariables& v, const PrtgCredentials& 
   const std::string user = prtg.Value(v.user), password = prtg.Value(v.password);
   for (const auto& [variable, value] : {std::pair{v.user, &user}, std::pair{v.password, &password}})
     if (!IsPrintableAscii(*value))
-      return Status::Error(
-          "Error 1003: Invalid Parameter(s) at " + name + " found...",
+      return InvalidParameter(
+          name,
           std::string(variable) + ": holds a character outside printable ASCII (codes 32 to 126)");
   profile->user = UpperCase(user);
   profile->password = password;
@@ -205,8 +210,7 @@ Status ReadProfile(std::string_view contents, const std::string& name, const Prt
   if (!credentials.empty()) {
     std::optional<CredentialVariables> variables = CredentialVariablesOf(credentials);
     if (!variables)
-      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...",
-                           "Credentials: is neither prtg-windows nor prtg-linux");
+      return InvalidParameter(name, "Credentials: is neither prtg-windows nor prtg-linux");
     // The profile's own User and Password lines are not used, so nothing
     // wrong in them is either.
     first_fault = PasswordFault::kNone;
@@ -232,8 +236,7 @@ Status ReadProfile(std::string_view contents, const std::string& name, const Prt
       return Status::Error("Error 1006: Username in Profile " + name + " is missing...");
     case ProfileCheck::kPasswordMissing:
       return Status::Error("Error 1007: Password in Profile " + name + " is missing...");
-    case ProfileCheck::kInvalidParameter:
-      return Status::Error("Error 1003: Invalid Parameter(s) at " + name + " found...", cause);
+    case ProfileCheck::kInvalidParameter: return InvalidParameter(name, cause);
   }
   return Status::Ok();
 }
@@ -261,7 +264,7 @@ std::vector<std::string> UnknownKeys(std::string_view contents) {
       ++letters;
     while (letters + dots < kKeyWidth - 1 && key[letters + dots] == '.') ++dots;
     if (letters < 2 || letters + dots != kKeyWidth - 1) continue;
-    bool known = key == kCredentialsKey || key == "RfcLibrary.:";
+    bool known = key == kCredentialsKey || key == kLibraryKey;
     for (const FieldRule& rule : kFieldRules) known = known || key == rule.key;
     if (!known && std::find(unknown.begin(), unknown.end(), key) == unknown.end())
       unknown.push_back(key);
